@@ -1,0 +1,41 @@
+// screen.h: the screen page and its presentation in the window.
+//
+// The game draws into images and names one of them the screen page; the main thread copies the
+// whole page into the window about every 32 ms. screenPage, drawDest and drawSource are record
+// numbers of the image table, written by the game thread; the presentation reads screenPage
+// only while no page swap is asked (pageSwapState handshake). The window geometry below is
+// written by the presentation (main thread) and read by the mouse code on the game thread.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+extern int32_t screenPage;  // image shown in the window
+extern int32_t drawDest;    // target of drawing, text and blits without a destination
+extern int32_t drawSource;  // default source of the blit
+
+// Page geometry in the window, for turning window coordinates into page coordinates.
+extern std::atomic<int32_t> presentOffsetX, presentOffsetY, presentScaleX, presentScaleY;
+
+// Make image handle the screen page, the destination and the default source. Error 258.
+void Screen_Set(int32_t handle);
+
+// Main thread, at start-up: read the full-screen modes and make the 640 x 400 start-up page.
+void Screen_Init();
+// Main thread: one presentation pass (the main loop calls it every other pass).
+void Screen_Present();
+// Main thread: the presentation loop runs from now on, so page swaps must be granted by it.
+void Screen_StartPresenting();
+// Main thread, key handling: Alt+Enter was pressed.
+void Screen_RequestFullScreenToggle();
+// True while the window is in one of the full-screen states.
+bool Screen_IsFullScreen();
+
+struct ScreenMode {
+  uint16_t width, height;
+};
+// The nearest mode and the nearest 4:3 mode for a page of w x h (indices into modes, -1 when
+// there is none): among modes at least 640 wide and at least w x h, the smallest excess
+// width + height - w - h, a later mode winning a tie.
+void Screen_ChooseModes(const std::vector<ScreenMode>& modes, int32_t w, int32_t h, int* nearest, int* fourThree);

@@ -1,0 +1,69 @@
+// platform.h: the operating-system services the runtime needs beyond SDL.
+//
+// The design targets a Windows desktop; these are the few calls it makes there (module path,
+// working directory, sleep, keyboard lock state, message box, window placement, file reading),
+// each written from what the runtime expects of it. This folder is the only code that includes
+// Xlib or POSIX headers. Functions say which thread may call them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// ---- process -----------------------------------------------------------------------------
+
+// First thing in main: make Xlib safe for use from several threads (the game thread sets the
+// caption, moves the window and opens message boxes while the main thread polls events).
+void Sys_InitThreads();
+
+// With no video driver named by the user, ask SDL for the X11 driver, so that a machine without
+// a display fails cleanly instead of falling back to a terminal-art driver.
+void Sys_PreferWindowSystemVideo();
+
+// Full path of the running executable, at most 65,535 bytes; "" when it cannot be had.
+std::string Sys_ExecutablePath();
+
+// Change the working directory; false (and nothing changed) on failure.
+bool Sys_ChangeDirectory(const std::string& path);
+
+// Block the calling thread for ms milliseconds; 0 only yields the processor.
+void Sys_Sleep(uint32_t ms);
+
+// Install handler as the arithmetic-fault (division by zero) handler of the process.
+void Sys_OnArithmeticFault(void (*handler)());
+
+// True on the thread that called Sys_MarkMainThread (the thread that owns the window).
+void Sys_MarkMainThread();
+bool Sys_IsMainThread();
+
+// ---- keyboard ----------------------------------------------------------------------------
+
+// Lock and modifier keys as the window system sees them now (bit set of SYS_KEY_*).
+// Any thread; 0 when there is no window system connection.
+enum : uint32_t {
+  SYS_KEY_SCROLL_LOCK = 1u << 0,
+  SYS_KEY_CAPS_LOCK = 1u << 1,
+  SYS_KEY_NUM_LOCK = 1u << 2,
+  SYS_KEY_LSHIFT = 1u << 3,
+  SYS_KEY_RSHIFT = 1u << 4,
+  SYS_KEY_LCTRL = 1u << 5,
+  SYS_KEY_RCTRL = 1u << 6,
+  SYS_KEY_LALT = 1u << 7,
+  SYS_KEY_RALT = 1u << 8,
+};
+uint32_t Sys_KeyState();
+
+// ---- message box -------------------------------------------------------------------------
+
+enum SysBoxStyle { SYS_BOX_OK, SYS_BOX_YES_NO };
+enum SysBoxAnswer { SYS_ANSWER_OK, SYS_ANSWER_YES, SYS_ANSWER_NO };
+
+// A modal box with text, caption and the buttons of style; blocks the calling thread until it
+// is answered (mouse, or keys Y, N, Enter, Escape). The program's own window stays live: the
+// main thread goes on presenting and queueing input meanwhile. With no display the box is
+// written to standard error and answered No (OK for an OK box).
+SysBoxAnswer Sys_MessageBox(const std::string& text, const std::string& caption, SysBoxStyle style);
+
+// ---- window ------------------------------------------------------------------------------
+
+// Show the program's window maximised (after an error box in full screen). Game thread.
+void Sys_WindowShowMaximized();

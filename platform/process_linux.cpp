@@ -1,0 +1,56 @@
+// process_linux.cpp: process services on Linux (module path, working directory, sleep,
+// arithmetic-fault signal, thread identity). Holds only the id of the main thread, written once
+// at start-up before any other thread exists.
+#include "platform/platform.h"
+
+#include <X11/Xlib.h>
+#include <csignal>
+#include <cstdlib>
+#include <ctime>
+#include <pthread.h>
+#include <sched.h>
+#include <unistd.h>
+
+static pthread_t mainThread;
+
+void Sys_InitThreads() { XInitThreads(); }
+
+void Sys_PreferWindowSystemVideo() {
+  const char* named = std::getenv("SDL_VIDEODRIVER");
+  if (named == nullptr || *named == '\0') setenv("SDL_VIDEODRIVER", "x11", 1);
+}
+
+std::string Sys_ExecutablePath() {
+  static char buffer[65536];
+  ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+  if (n <= 0) return "";
+  return std::string(buffer, static_cast<size_t>(n));
+}
+
+bool Sys_ChangeDirectory(const std::string& path) { return chdir(path.c_str()) == 0; }
+
+void Sys_Sleep(uint32_t ms) {
+  if (ms == 0) {
+    sched_yield();
+    return;
+  }
+  timespec wait{static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
+  while (nanosleep(&wait, &wait) != 0) {
+  }
+}
+
+static void (*faultHandler)();
+
+static void onSigfpe(int) { faultHandler(); }
+
+void Sys_OnArithmeticFault(void (*handler)()) {
+  faultHandler = handler;
+  struct sigaction action {};
+  action.sa_handler = onSigfpe;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGFPE, &action, nullptr);
+}
+
+void Sys_MarkMainThread() { mainThread = pthread_self(); }
+
+bool Sys_IsMainThread() { return pthread_equal(mainThread, pthread_self()) != 0; }

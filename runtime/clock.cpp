@@ -1,0 +1,80 @@
+// clock.cpp: clock base, Clock_Seconds, Clock_Delay, Random_Seed, Random_Next.
+#include "runtime/clock.h"
+
+#include <SDL.h>
+
+#include <cmath>
+#include <cstring>
+#include <ctime>
+
+#include "platform/platform.h"
+#include "runtime/error.h"
+
+uint32_t tickBase;
+uint32_t msAtTickBase;
+uint32_t randomState = 0x50000;
+static float lastRandom;
+
+void Clock_TakeBase() {
+  time_t first = time(nullptr);
+  time_t now = first;
+  if (first == time_t(-1)) {
+    now = 0;
+  } else {
+    while ((now = time(nullptr)) == first) Sys_Sleep(1);
+  }
+  tickBase = SDL_GetTicks();
+  struct tm local;
+  if (localtime_r(&now, &local) == nullptr) {
+    msAtTickBase = 0;
+    return;
+  }
+  msAtTickBase = uint32_t(local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec) * 1000u;
+}
+
+uint32_t Clock_MsOfDay(uint32_t ticks) { return (ticks - tickBase + msAtTickBase) % 86400000u; }
+
+double Clock_SecondsAt(uint32_t ms, double accuracy, bool accuracyGiven) {
+  double s = ms / 1000.0;
+  double factor = accuracyGiven ? 1.0 / accuracy : 18.2;
+  double r = std::nearbyint(s * factor) / factor;
+  return accuracyGiven ? r : double(float(r));
+}
+
+double Clock_Seconds(double accuracy, bool accuracyGiven) {
+  if (Error_Pending()) return 0;
+  if (accuracyGiven && !(accuracy > 0)) {
+    Runtime_Error(5);
+    return 0;
+  }
+  return Clock_SecondsAt(Clock_MsOfDay(SDL_GetTicks()), accuracy, accuracyGiven);
+}
+
+void Clock_Delay(double seconds) {
+  if (Error_Pending()) return;
+  if (!(seconds >= 0 && seconds <= 2147483.647)) return Runtime_Error(5);
+  Sys_Sleep(uint32_t(seconds * 1000));
+}
+
+void Random_Seed(double seed) {
+  if (Error_Pending()) return;
+  uint64_t bits;
+  std::memcpy(&bits, &seed, 8);
+  uint32_t h = uint32_t(bits >> 32);
+  uint32_t v = (h ^ (h >> 16)) & 0xFFFF;
+  randomState = (v << 8) | (randomState & 0xFF);
+}
+
+float Random_Next(float x, bool xGiven) {
+  if (Error_Pending()) return 0;
+  if (!xGiven) x = 1;
+  if (x == 0) return lastRandom;
+  if (x < 0) {
+    uint32_t b;
+    std::memcpy(&b, &x, 4);
+    randomState = (b & 0xFFFFFF) + (b >> 24);
+  }
+  randomState = (randomState * 16598013u + 12820163u) & 0xFFFFFF;
+  lastRandom = float(randomState) / 16777216.0f;
+  return lastRandom;
+}

@@ -1,0 +1,11 @@
+// keyboard.h: the key buffer, as the game reads it.
+//
+// A ring of 16 slots (at most 15 keys) of BIOS key pairs (character, scan code), filled by the
+// main thread's event pass and emptied by the game thread.
+#pragma once
+
+#include <string>
+
+// The oldest key as a 1-character string, or a zero byte and the scan code for an extended
+// key; "" when none is buffered. Yields the processor once per call.
+std::string Key_Read();

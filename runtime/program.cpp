@@ -1,0 +1,225 @@
+// program.cpp: start-up, the main loop and shutdown; the shared flags of the three threads.
+//
+// The main thread owns the window and runs the loop; the game thread runs the game's entry;
+// the timer thread polls the timers. The flags below are written without locks: each says in
+// program.h who writes it.
+#include "runtime/program.h"
+
+#include <SDL.h>
+#include <SDL_ttf.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "graphics/screen.h"
+#include "platform/platform.h"
+#include "runtime/clock.h"
+#include "runtime/error.h"
+#include "runtime/event.h"
+#include "runtime/input_events.h"
+#include "text/text_file.h"
+
+std::atomic<int32_t> eventCheckPending{0};
+std::atomic<uint8_t> endRequested{0};
+std::atomic<uint8_t> exitRequested{0};
+std::atomic<uint8_t> pauseFlags{0};
+std::atomic<int32_t> threadsStopped{0};
+
+static GameEntry gameEntry;
+static SDL_Thread* gameThread;
+static SDL_Thread* timerThread;
+static std::atomic<bool> gameThreadEnded{false};
+static std::atomic<bool> mainLoopRunning{false};
+static std::atomic<bool> fatalExitRequested{false};
+static SDL_Cursor* arrowCursor;
+static bool keyRepeatOn;
+
+// Thrown by Program_End and caught only at the root of the game thread: the game's frames
+// unwind, and no game step runs after it.
+struct GameThreadEnd {};
+
+std::string Program_FolderOf(const std::string& path) {
+  for (size_t i = path.size(); i-- > 0;) {
+    char c = path[i];
+    if (c == '\\' || c == '/') return path.substr(0, i);
+    if (c == ':') return path.substr(0, i + 1);
+  }
+  return path;
+}
+
+// The pointer: a 32 x 32 arrow with its hot spot at the top-left pixel. 'X' black, '.' white,
+// blank transparent; rows not listed are blank.
+static const char* const arrowRows[] = {
+    "X",          "XX",          "X.X",          "X..X",         "X...X",      "X....X",   "X.....X",
+    "X......X",   "X.......X",   "X........X",   "X.........X",  "X......XXXXX", "X...X..X", "X..XX..X",
+    "X.X  X..X",  "XX   X..X",   "X     X..X",   "      X..X",   "       X..X",  "       X..X", "        XX",
+};
+
+static SDL_Cursor* makeArrowCursor() {
+  uint8_t data[32 * 4] = {}, mask[32 * 4] = {};
+  for (size_t row = 0; row < sizeof arrowRows / sizeof *arrowRows; row++) {
+    for (int col = 0; arrowRows[row][col] != '\0'; col++) {
+      char c = arrowRows[row][col];
+      uint8_t bit = uint8_t(0x80 >> (col % 8));
+      size_t at = row * 4 + size_t(col / 8);
+      if (c == 'X') data[at] |= bit, mask[at] |= bit;
+      if (c == '.') mask[at] |= bit;
+    }
+  }
+  return SDL_CreateCursor(data, mask, 32, 32, 0, 0);
+}
+
+// The window's icon until the game sets its own: a green scope ring with cross hairs.
+static void setDefaultIcon() {
+  SDL_Surface* icon = SDL_CreateRGBSurface(SDL_SWSURFACE, 32, 32, 32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0);
+  if (icon == nullptr) return;
+  for (int y = 0; y < 32; y++) {
+    uint32_t* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(icon->pixels) + y * icon->pitch);
+    for (int x = 0; x < 32; x++) {
+      int dx = 2 * x - 31, dy = 2 * y - 31, r2 = dx * dx + dy * dy;
+      bool ring = r2 >= 22 * 22 && r2 <= 29 * 29, cross = (x == 15 || y == 15) && r2 < 22 * 22;
+      row[x] = ring ? 0x0040C8A0 : cross ? 0x0080FFC0 : 0x00081820;
+    }
+  }
+  SDL_WM_SetIcon(icon, nullptr);
+  SDL_FreeSurface(icon);
+}
+
+static int gameThreadRoot(void*) {
+  Error_CatchArithmeticFaults();
+  try {
+    gameEntry();
+    // The game never returns from its entry; if it does, the program ends as with Program_End.
+    threadsStopped.fetch_or(1);
+    endRequested = 1;
+  } catch (const GameThreadEnd&) {
+  }
+  gameThreadEnded = true;
+  return 0;
+}
+
+void Program_End() {
+  endRequested = 1;
+  threadsStopped.fetch_or(1);
+  while (!exitRequested.load()) Sys_Sleep(16);
+  throw GameThreadEnd{};
+}
+
+void Program_ExitAfterFatalError() {
+  if (Sys_IsMainThread() || !mainLoopRunning.load()) std::exit(0);
+  fatalExitRequested = true;
+  for (;;) Sys_Sleep(16);
+}
+
+static void takeFatalExit() {
+  if (fatalExitRequested.load()) std::exit(0);
+}
+
+[[noreturn]] static void shutdown() {
+  exitRequested = 1;
+  eventCheckPending = 1;
+  while (!gameThreadEnded.load()) {
+    takeFatalExit();
+    Sys_Sleep(16);
+  }
+  SDL_WaitThread(gameThread, nullptr);
+  while (threadsStopped.load() != 3) {
+    takeFatalExit();
+    Sys_Sleep(16);
+  }
+  TextFile_CloseAll();
+  SDL_ShowCursor(SDL_DISABLE);
+  SDL_FreeCursor(arrowCursor);
+  std::exit(0);
+}
+
+// Key repeat only while the window has input focus and is active.
+static void keyRepeatFollowsFocus() {
+  uint8_t state = SDL_GetAppState();
+  bool want = (state & SDL_APPINPUTFOCUS) && (state & SDL_APPACTIVE);
+  if (want == keyRepeatOn) return;
+  SDL_EnableKeyRepeat(want ? 500 : 0, want ? 30 : 0);
+  keyRepeatOn = want;
+}
+
+// Returns false when the window was closed: the events behind the close stay unread.
+static bool eventPass() {
+  keyRepeatFollowsFocus();
+  Key_SyncLocks();
+  SDL_Event event;
+  while (SDL_PollEvent(&event)) {
+    switch (event.type) {
+      case SDL_KEYDOWN: Key_OnKeyDown(event.key); break;
+      case SDL_KEYUP: Key_OnKeyUp(event.key); break;
+      case SDL_MOUSEMOTION:
+      case SDL_MOUSEBUTTONDOWN:
+      case SDL_MOUSEBUTTONUP: Mouse_OnEvent(event); break;
+      case SDL_QUIT: return false;
+      default: break;
+    }
+  }
+  return true;
+}
+
+[[noreturn]] static void mainLoop() {
+  mainLoopRunning = true;
+  Screen_StartPresenting();
+  for (bool present = false;;) {
+    Sys_Sleep(15);
+    Sys_Sleep(1);
+    takeFatalExit();
+    if (endRequested.load()) shutdown();
+    present = !present;
+    if (present) {
+      Screen_Present();
+    } else if (!eventPass()) {
+      shutdown();
+    }
+  }
+}
+
+int Program_Run(GameEntry entry) {
+  Sys_InitThreads();
+  Sys_MarkMainThread();
+  gameEntry = entry;
+
+  Sys_ChangeDirectory(Program_FolderOf(Sys_ExecutablePath()));
+
+  Sys_PreferWindowSystemVideo();
+  if (SDL_Init(0x131) < 0) {
+    std::fprintf(stderr, "Unable to init SDL: %s\n", SDL_GetError());
+    std::exit(100);
+  }
+  std::atexit(SDL_Quit);
+
+  Clock_TakeBase();
+
+  if (TTF_Init() < 0) std::exit(7000);
+  std::atexit(TTF_Quit);
+
+  Key_CaptureHeldState();
+  SDL_EnableKeyRepeat(500, 30);
+  keyRepeatOn = true;
+  SDL_EnableUNICODE(1);
+
+  setDefaultIcon();
+  SDL_WM_SetCaption("Untitled", "Untitled");
+
+  Mouse_InitQueue();
+  arrowCursor = makeArrowCursor();
+  if (arrowCursor != nullptr) SDL_SetCursor(arrowCursor);
+
+  Screen_Init();
+
+  gameThread = SDL_CreateThread(gameThreadRoot, nullptr);
+  if (gameThread == nullptr) {
+    std::fprintf(stderr, "Unable to create thread: %s\n", SDL_GetError());
+    return 0;
+  }
+  timerThread = SDL_CreateThread(TimerEvent_ThreadMain, nullptr);
+  if (timerThread == nullptr) {
+    std::fprintf(stderr, "Unable to create thread: %s\n", SDL_GetError());
+    return 0;
+  }
+  mainLoop();
+}
