@@ -159,3 +159,23 @@ def clamp01(a):
 def smoothstep(e0, e1, x):
     t = clamp01((x - e0) / (e1 - e0))
     return t * t * (3 - 2 * t)
+
+
+def cell_edges(shape, cell, r):
+    """Worley noise on a jittered grid: the gap F2 - F1 between the nearest and
+    second-nearest feature points, in pixels. Small along cell borders, so it
+    draws bubbles and foam."""
+    h, w = shape
+    gh, gw = h // cell + 3, w // cell + 3
+    pts = (r.random((gh, gw, 2)) + np.stack(np.mgrid[0:gh, 0:gw], axis=-1)[..., ::-1]) * cell
+    x, y = grid(w, h)
+    ci, cj = (y // cell).astype(int) + 1, (x // cell).astype(int) + 1
+    f1 = np.full(shape, 1e9)
+    f2 = np.full(shape, 1e9)
+    for di in (-1, 0, 1):
+        for dj in (-1, 0, 1):
+            p = pts[np.clip(ci + di, 0, gh - 1), np.clip(cj + dj, 0, gw - 1)]
+            d = np.hypot(p[..., 0] - cell - x, p[..., 1] - cell - y)
+            f2 = np.where(d < f1, f1, np.minimum(f2, d))
+            f1 = np.minimum(f1, d)
+    return f2 - f1

@@ -46,26 +46,33 @@ def write_ogg(path, x):
 
 
 def helicopter(seed=5, seconds=30.0):
-    """Rotor loop: main-rotor blade slaps, tail-rotor buzz, turbine whine and
-    wind, all with whole periods in the clip so the loop point is seamless."""
+    """Rotor loop: main-rotor blade slaps ten times a second, tail-rotor buzz,
+    turbine whine and wind, all with whole periods in the clip so that its
+    end joins its start without a seam."""
     r = np.random.default_rng(seed)
     n = int(RATE * seconds)
     t = np.arange(n) / RATE
-    # A blade passes every 1260 samples (17.5 per second), 525 times in 30 s.
-    period = 1260
-    phase = (np.arange(n) % period) / period
-    slap_env = np.exp(-phase * 11.0) + 0.5 * np.exp(-((phase - 0.5) % 1.0) * 16.0)
-    noise = r.standard_normal(n)
-    slap = band(noise, 90, 900) * slap_env
-    thump = np.sin(2 * np.pi * 17.5 * t) * 0.6 + np.sin(2 * np.pi * 35 * t) * 0.25
-    tail = np.sign(np.sin(2 * np.pi * 87.5 * t)) * 0.08 + np.sin(2 * np.pi * 175 * t) * 0.05
-    whine = np.sin(2 * np.pi * (1400 + 6 * np.sin(2 * np.pi * t / seconds)) * t) * 0.012
-    wind = band(r.standard_normal(n), 40, 500)
+    period = 2205                      # 10 blade passes a second, 300 in the clip
+    k = np.arange(n) // period
+    phase = (np.arange(n) % period) / RATE
+    # Blades alternate a little in strength, as a real rotor's do.
+    strength = np.where(k % 2 == 0, 1.0, 0.78)
+    env = (1 - np.exp(-phase / 0.002)) * np.exp(-phase / 0.028) * strength
+    slap = band(r.standard_normal(n), 70, 1100)
+    slap = slap / np.std(slap) * env
+    thump = band(r.standard_normal(n), 40, 140)
+    thump = thump / np.std(thump) * np.exp(-phase / 0.05) * strength
+    tail = band(np.sign(np.sin(2 * np.pi * 62.5 * t)), 100, 1500)
+    whine = np.sin(2 * np.pi * 1900 * t + 3 * np.sin(2 * np.pi * t / seconds)) * 0.008
+    wind = band(r.standard_normal(n), 60, 700)
+    wind /= np.std(wind)
     # Slow swell of loudness, as if the aircraft turned in the wind.
-    sway = 1.0 + 0.12 * np.sin(2 * np.pi * 3 * t / seconds) + 0.06 * np.sin(2 * np.pi * 7 * t / seconds + 1)
-    x = (1.3 * slap + 0.9 * thump + tail + whine + 0.35 * wind / np.std(wind)) * sway
-    x = band(x, 25, 3500)
-    return normalise(x, 0.8)
+    sway = 1.0 + 0.10 * np.sin(2 * np.pi * 3 * t / seconds) + 0.05 * np.sin(2 * np.pi * 7 * t / seconds + 1)
+    x = (0.55 * slap + 0.45 * thump + 0.035 * tail + whine + 0.10 * wind) * sway
+    x = band(x, 30, 4000)
+    # Light compression: the game plays the rotor quietly under everything else.
+    x = np.tanh(2.0 * x / np.max(np.abs(x)))
+    return normalise(x, 0.85)
 
 
 def depth_charge(seed=9, seconds=2.3):
@@ -88,7 +95,10 @@ def depth_charge(seed=9, seconds=2.3):
         bt = np.arange(ln) / RATE
         fr = 250 + r.random() * 500
         bubbles[s:s + ln] += np.sin(2 * np.pi * fr * bt * (1 + bt * 8)) * np.exp(-bt * 60) * (0.2 + 0.3 * r.random())
-    x = 1.4 * boom + 0.8 * crack + 0.55 * rumble + 0.12 * bubbles * np.exp(-(t - 0.5) * 1.2)
+    # The body of the blast, so that small speakers without deep bass hear it too.
+    body = band(r.standard_normal(n), 90, 700) * np.exp(-t * 6.5)
+    body /= np.std(body[: RATE // 5])
+    x = 1.4 * boom + 0.8 * crack + 0.55 * rumble + 0.25 * body + 0.12 * bubbles * np.exp(-(t - 0.5) * 1.2)
     x = band(x, 18, 4000)
     attack = np.clip(t / 0.004, 0, 1)
     fade = np.clip((seconds - t) / 0.3, 0, 1)

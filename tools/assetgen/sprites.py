@@ -189,15 +189,14 @@ def sight():
 
 def explosion(size=384, seed=71):
     """A depth charge bursting under the surface, seen from above: a dome of
-    white foam with a ragged rim and a few flung droplets. The foam stays light
-    out to nearly the full radius because the win screen prints dark red text
-    across its lower part."""
+    churned white water with a ragged rim, a darker ring of stirred sea and a
+    few flung droplets. The dome stays light out to nearly the full radius,
+    because the win screen prints dark red text across its lower part, and
+    lets a little of what lies under it show through."""
     r = P.rng(seed)
     R = size / 2.0
     phases = r.random(14) * 2 * math.pi
     amps = r.random(14) * np.linspace(1.0, 0.25, 14)
-    foam_a = P.fbm((size, size), size / 5, 5, r)
-    foam_b = P.fbm((size, size), size / 14, 4, r)
     x, y = P.grid(size, size)
     dx, dy = (x - R) / R, (y - R) / R
     d = np.hypot(dx, dy)
@@ -205,26 +204,33 @@ def explosion(size=384, seed=71):
     wob = sum(a * np.sin((i + 3) * th + p) for i, (a, p) in enumerate(zip(amps, phases)))
     edge = 0.885 + 0.035 * wob / np.abs(amps).sum() * 2.2
     t = d / edge
-    # Foam brightness: a hot white core, churned foam further out.
-    churn = 0.5 + 1.6 * foam_a + 0.9 * foam_b
-    light = np.clip(1.0 - 0.22 * P.smoothstep(0.25, 0.95, t) * churn, 0.68, 1.0)
-    col = mix((150, 215, 225), (255, 255, 252), light) / 255.0
-    # A greener ring of stirred water just inside the rim.
-    ring = np.exp(-((t - 0.96) / 0.05) ** 2)
-    col = col * (1 - 0.35 * ring[..., None]) + np.array([0.45, 0.78, 0.78]) * 0.35 * ring[..., None]
-    alpha = 1.0 - P.smoothstep(0.95, 1.04, t)
+    # Foam cells: bright bubbles with thin grey-green gaps between them,
+    # stretched outwards as the water is thrown from the centre.
+    swirl = P.fbm((size, size), size / 7, 3, r)
+    big = np.exp(-P.cell_edges((size, size), 16, r) / 2.5)
+    small = np.exp(-P.cell_edges((size, size), 7, r) / 1.5)
+    veins = (0.7 * big + 0.4 * small) * P.smoothstep(0.1, 0.7, t) * (0.6 + 1.5 * np.clip(swirl + 0.2, 0, 1))
+    light = 1.0 - 0.08 * P.smoothstep(0.2, 0.95, t) - 0.2 * swirl - 0.18 * veins
+    light = np.clip(light, 0.72, 1.0)
+    col = mix((160, 205, 210), (255, 255, 250), (light - 0.72) / 0.28) / 255.0
+    # The dome is lit from the upper left like the sea around it.
+    shade = 1 - 0.06 * np.clip(dx + dy, -1, 1) * (1 - t)
+    col = col * shade[..., None]
+    ring = np.exp(-((t - 0.97) / 0.045) ** 2)
+    col = col * (1 - 0.45 * ring[..., None]) + np.array([0.36, 0.62, 0.64]) * 0.45 * ring[..., None]
+    alpha = (0.9 + 0.08 * P.smoothstep(0.0, 0.5, 1 - t)) * (1.0 - P.smoothstep(0.95, 1.04, t))
     # Droplets flung past the rim.
     drops = np.zeros_like(d)
-    n = 90
+    n = 70
     ang = r.random(n) * 2 * math.pi
-    dist = 0.9 + r.random(n) * 0.1
-    rad = (0.008 + r.random(n) * 0.018)
+    dist = 0.9 + r.random(n) * 0.09
+    rad = (0.01 + r.random(n) * 0.018)
     for a_, s_, q in zip(ang, dist, rad):
         px, py = math.cos(a_) * s_, math.sin(a_) * s_
         drops = np.maximum(drops, np.clip(1 - np.hypot(dx - px, dy - py) / q, 0, 1) ** 0.7)
     drops *= (d < 1.0)
     col = col * (1 - drops[..., None]) + np.array([0.94, 0.98, 1.0]) * drops[..., None]
-    alpha = np.maximum(alpha, drops * 0.9)
+    alpha = np.maximum(alpha, drops * 0.85)
     alpha *= (d < 0.999)
     return np.concatenate([np.clip(col, 0, 1), alpha[..., None]], axis=2)
 

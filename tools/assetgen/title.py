@@ -21,12 +21,13 @@ BUTTON_X = (670, 790)
 def sky(r):
     x, y = P.grid(W, H)
     t = np.clip(y / HORIZON, 0, 1)
-    col = P.mix if False else None
     top = np.array([214, 216, 232]) / 255.0
     low = np.array([250, 214, 176]) / 255.0
     c = top * (1 - t[..., None] ** 1.6) + low * (t[..., None] ** 1.6)
     sun = np.exp(-np.hypot((x - SUN[0]) / 190, (y - SUN[1]) / 120) ** 2)
     c = c + sun[..., None] * np.array([0.10, 0.07, 0.02])
+    disc = P.smoothstep(15.0, 12.0, np.hypot(x - SUN[0], y - SUN[1] + 8))
+    c = c * (1 - disc[..., None]) + np.array([1.0, 0.97, 0.88]) * disc[..., None]
     # Thin high clouds, drawn out along the horizon.
     cl = P.fbm((H, W), 90, 5, r, stretch=(4.0, 0.5))
     cloud = np.clip((cl + 0.05) * 3.0, 0, 1) * np.clip((HORIZON - 40 - y) / 160, 0, 1)
@@ -35,25 +36,40 @@ def sky(r):
 
 
 def sea(r, c):
+    """Open sea in perspective: sine waves laid on the water plane, each faded
+    out where it would shrink below a few pixels, shaded by what their slopes
+    reflect: high sky on facets tilted towards us, the bright horizon on the
+    others, with the sun's glitter path below the sun."""
     x, y = P.grid(W, H)
-    below = y > HORIZON
-    dz = np.maximum(y - HORIZON, 0.5)
-    z = 60.0 / dz                                  # distance into the picture
-    u = (x - W / 2) * z / 60.0
-    ripple = P.fbm((H, W), 18, 4, r, stretch=(3.0, 0.6))
-    # Far water squeezes into thin streaks near the horizon.
-    rows = np.sin(u * 0.9 + z * 7.0 + 6 * ripple) * 0.5 + 0.5
-    depth = np.clip(dz / (H - HORIZON), 0, 1)
-    base = np.array([70, 92, 118]) / 255.0 * (1 - depth[..., None]) + np.array([12, 34, 58]) / 255.0 * depth[..., None]
-    shade = 0.82 + 0.28 * rows + 0.25 * ripple
-    s = base * shade[..., None]
-    # The sun's glitter path.
-    path = np.exp(-((x - SUN[0]) / (30 + 0.9 * dz)) ** 2) * np.clip(1 - depth * 1.2, 0, 1)
-    glit = np.clip((rows + ripple * 1.5 - 0.85) * 4, 0, 1) * path
-    s = s + glit[..., None] * np.array([0.95, 0.75, 0.50])
-    haze = np.exp(-dz / 18.0)
-    s = s * (1 - haze[..., None]) + np.array([0.93, 0.82, 0.74]) * haze[..., None]
-    return np.where(below[..., None], np.clip(s, 0, 1), c)
+    dy = np.maximum(y - HORIZON, 0.5)
+    Z = 400.0 / dy                                  # distance along the water
+    X = (x - W / 2) / dy * 1.0                      # sideways, in the same units
+    dhdz = np.zeros((H, W))
+    for _ in range(60):
+        a = math.radians(r.normal(0, 35))
+        lam = 0.04 * 50 ** r.random()
+        k = 2 * math.pi / lam
+        kx, kz = k * math.sin(a), k * math.cos(a)
+        # Wavelength on screen in pixels, from the plane's footprint per pixel.
+        px = lam / np.maximum(abs(math.cos(a)) * 400.0 / dy ** 2, abs(math.sin(a)) / dy)
+        fade = P.smoothstep(2.0, 7.0, px)
+        amp = lam * 0.03
+        dhdz += fade * amp * kz * np.cos(kx * X + kz * Z + r.random() * 6.3)
+    reflect = np.clip(0.45 + 1.6 * dhdz, 0, 1)
+    high = np.array([112, 126, 160]) / 255.0
+    low = np.array([236, 206, 180]) / 255.0
+    sky_seen = high * (1 - reflect[..., None]) + low * reflect[..., None]
+    depth = np.clip(dy / (H - HORIZON), 0, 1)
+    fresnel = 0.2 + 0.8 * np.exp(-dy / 45.0)
+    water = np.array([16, 40, 64]) / 255.0 * (1 - 0.35 * depth[..., None])
+    s = water * (1 - fresnel[..., None]) + sky_seen * fresnel[..., None]
+    s *= (0.85 + 0.3 * reflect)[..., None] * (1 - 0.35 * depth[..., None])
+    path = np.exp(-((x - SUN[0]) / (12 + 0.3 * dy)) ** 2)
+    glit = np.clip((reflect - 0.86) * 7, 0, 1) * path
+    s = s + glit[..., None] * np.array([1.0, 0.85, 0.62])
+    haze = np.exp(-dy / 10.0)
+    s = s * (1 - haze[..., None]) + np.array([0.93, 0.84, 0.78]) * haze[..., None]
+    return np.where((y > HORIZON)[..., None], np.clip(s, 0, 1), c)
 
 
 def helicopter(img, cx, cy, scale=1.0, tilt=-5.0):
@@ -68,7 +84,7 @@ def helicopter(img, cx, cy, scale=1.0, tilt=-5.0):
     L.poly([(ox - 158, oy - 8), (ox - 176, oy - 38), (ox - 166, oy - 38), (ox - 146, oy - 6)], ink)
     L.poly([(ox - 20, oy - 22), (ox + 30, oy - 22), (ox + 20, oy - 34), (ox - 10, oy - 34)], ink)
     L.rect(ox - 1, oy - 44, ox + 3, oy - 33, ink)
-    L.circle(ox - 170, oy - 14, 14, ink + (90,))
+    L.ellipse(ox - 170, oy - 14, 5, 14, ink + (70,))
     L.ellipse(ox + 1, oy - 45, 160, 4.5, ink + (120,))
     L.line([(ox - 150, oy - 47), (ox + 152, oy - 43)], ink, 2.2)
     for sx in (-30, 30):
@@ -119,11 +135,11 @@ def build(seed=2024):
     # Sonar cable from the hovering helicopter down into the water, with rings
     # where it enters.
     L = P.Layer(W, H)
-    L.line([(452, 205), (452, 300)], (28, 30, 48), 1.2)
+    L.line([(522, 222), (522, 318)], (28, 30, 48), 1.2)
     for k, rr in enumerate((10, 20, 31)):
-        L.ellipse(452, 301, rr, rr * 0.22, (230, 225, 215, 150 - 40 * k), width=1.2)
+        L.ellipse(522, 319, rr, rr * 0.22, (230, 225, 215, 150 - 40 * k), width=1.2)
     P.over(img, L.array())
-    helicopter(img, 450, 160, 1.0)
+    helicopter(img, 520, 178, 1.0)
     T = P.Layer(W, H)
     T.text(36 + 3, 34 + 3, "BRINEMARK", 66, (255, 248, 236, 160))
     T.text(36, 34, "BRINEMARK", 66, (26, 28, 52))
