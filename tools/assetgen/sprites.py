@@ -177,9 +177,9 @@ def sight():
     segs = [((c, 0.5), (c, 8.0)), ((c, 17.0), (c, 24.5)),
             ((0.5, c), (8.0, c)), ((17.0, c), (24.5, c))]
     for a, b in segs:
-        L.line([a, b], (0, 0, 0, 200), 3.0)
-    L.circle(c, c, 6.0, (0, 0, 0, 200), width=3.0)
-    L.circle(c, c, 1.6, (0, 0, 0, 200))
+        L.line([a, b], (0, 0, 0, 150), 2.4)
+    L.circle(c, c, 6.0, (0, 0, 0, 150), width=2.4)
+    L.circle(c, c, 1.5, (0, 0, 0, 150))
     for a, b in segs:
         L.line([a, b], (255, 196, 40), 1.2)
     L.circle(c, c, 6.0, (255, 196, 40), width=1.2)
