@@ -202,21 +202,21 @@ def explosion(size=384, seed=71):
     d = np.hypot(dx, dy)
     th = np.arctan2(dy, dx)
     wob = sum(a * np.sin((i + 3) * th + p) for i, (a, p) in enumerate(zip(amps, phases)))
-    edge = 0.885 + 0.035 * wob / np.abs(amps).sum() * 2.2
+    edge = 0.9 + 0.03 * wob / np.abs(amps).sum() * 2.2
     t = d / edge
     # Foam cells: bright bubbles with thin grey-green gaps between them,
     # stretched outwards as the water is thrown from the centre.
     swirl = P.fbm((size, size), size / 7, 3, r)
     big = np.exp(-P.cell_edges((size, size), 16, r) / 2.5)
     small = np.exp(-P.cell_edges((size, size), 7, r) / 1.5)
-    veins = (0.7 * big + 0.4 * small) * P.smoothstep(0.1, 0.7, t) * (0.6 + 1.5 * np.clip(swirl + 0.2, 0, 1))
+    veins = (0.7 * big + 0.4 * small) * P.smoothstep(0.1, 0.7, t) * (0.6 + 1.2 * np.clip(swirl + 0.2, 0, 1))
     light = 1.0 - 0.08 * P.smoothstep(0.2, 0.95, t) - 0.2 * swirl - 0.18 * veins
     light = np.clip(light, 0.72, 1.0)
     col = mix((160, 205, 210), (255, 255, 250), (light - 0.72) / 0.28) / 255.0
     # The dome is lit from the upper left like the sea around it.
     shade = 1 - 0.06 * np.clip(dx + dy, -1, 1) * (1 - t)
     col = col * shade[..., None]
-    ring = np.exp(-((t - 0.97) / 0.045) ** 2)
+    ring = np.exp(-((t - 0.98) / 0.035) ** 2)
     col = col * (1 - 0.45 * ring[..., None]) + np.array([0.36, 0.62, 0.64]) * 0.45 * ring[..., None]
     alpha = (0.9 + 0.08 * P.smoothstep(0.0, 0.5, 1 - t)) * (1.0 - P.smoothstep(0.95, 1.04, t))
     # Droplets flung past the rim.
