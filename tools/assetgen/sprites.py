@@ -69,8 +69,8 @@ def lamp(kind):
         out[..., 3] = np.where(glass | ring, 1.0, 0.0)
         # Specular spot on the glass.
         hx, hy = x - (cx - 3.6), (y - (cy - 3.8)) * 1.5
-        spec = np.clip(1 - np.hypot(hx, hy) / 3.6, 0, 1) ** 1.5 * (0.85 if lit else 0.45)
-        out[..., :3] = np.where(glass[..., None], out[..., :3] * (1 - spec[..., None]) + spec[..., None],
+        specular = np.clip(1 - np.hypot(hx, hy) / 3.6, 0, 1) ** 1.5 * (0.85 if lit else 0.45)
+        out[..., :3] = np.where(glass[..., None], out[..., :3] * (1 - specular[..., None]) + specular[..., None],
                                 out[..., :3])
         if lit:
             # A faint glow that spills over the bezel into the socket.
