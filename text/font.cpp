@@ -8,26 +8,28 @@
 
 #include <SDL_ttf.h>
 
+#include <array>
 #include <cmath>
 #include <cstdlib>
 
 #include "runtime/error.h"
 #include "runtime/options.h"
 
-static FontRecord fontTable[FONT_TABLE_SIZE];
-
 // The built-in fonts exist from start-up: 8 x 8, 8 x 14, 8 x 16 and their double-width pairs.
-static const bool builtInFontsEntered = [] {
+static constexpr std::array<FontRecord, FONT_TABLE_SIZE> builtInFonts() {
+  std::array<FontRecord, FONT_TABLE_SIZE> table{};
   for (int32_t height : {8, 14, 16}) {
-    fontTable[height] = FontRecord{nullptr, height, 8, 0};
-    fontTable[height + 1] = FontRecord{nullptr, height, 16, 0};
+    table[size_t(height)] = FontRecord{nullptr, height, 8, 0};
+    table[size_t(height) + 1] = FontRecord{nullptr, height, 16, 0};
   }
-  return true;
-}();
+  return table;
+}
+
+static constinit std::array<FontRecord, FONT_TABLE_SIZE> fontTable = builtInFonts();
 
 const FontRecord* Font_Get(int32_t handle) {
-  if (handle < 0 || handle >= FONT_TABLE_SIZE || fontTable[handle].height == 0) return nullptr;
-  return &fontTable[handle];
+  if (handle < 0 || handle >= FONT_TABLE_SIZE || fontTable[size_t(handle)].height == 0) return nullptr;
+  return &fontTable[size_t(handle)];
 }
 
 bool Font_ParseOptions(const std::string& text, int32_t* bits) {
@@ -93,7 +95,7 @@ int32_t Font_Load(const std::string& fileName, double size, const std::string& o
     return 0;
   }
   int32_t handle = FONT_FIRST_LOADED;
-  while (handle < FONT_TABLE_SIZE && fontTable[handle].height != 0) handle++;
+  while (handle < FONT_TABLE_SIZE && fontTable[size_t(handle)].height != 0) handle++;
   if (handle == FONT_TABLE_SIZE) return -1;
 
   TTF_Font* face;
@@ -122,7 +124,7 @@ int32_t Font_Load(const std::string& fileName, double size, const std::string& o
       return -1;
     }
   }
-  fontTable[handle] = FontRecord{face, height, fixedWidth, bits};
+  fontTable[size_t(handle)] = FontRecord{face, height, fixedWidth, bits};
   return handle;
 }
 
