@@ -133,7 +133,7 @@ TEST_F(Fonts, StyleWordsReachTheFace) {
   int32_t handle = Font_Load(gameFont, 22.0, "italic, underline,dontblend", true);
   ASSERT_GE(plain, 32);
   ASSERT_GE(handle, 32);
-  // SDL_ttf adds the face's own style (this face is bold by design) to the one set.
+  // SDL_ttf adds the face's own style (this face is marked bold) to the one set.
   EXPECT_EQ(TTF_GetFontStyle(Font_Get(handle)->face),
             TTF_GetFontStyle(Font_Get(plain)->face) | TTF_STYLE_ITALIC | TTF_STYLE_UNDERLINE);
   EXPECT_EQ(Font_Get(handle)->options, FONT_ITALIC | FONT_UNDERLINE | FONT_DONTBLEND);
