@@ -7,14 +7,13 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "tests/image_page.h"
 
 namespace fs = std::filesystem;
-
-static std::string tempPath(const std::string& name) { return ::testing::TempDir() + "brine_" + name; }
 
 static std::vector<uint8_t> readBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -74,8 +73,17 @@ static void writeJpeg(const std::string& path, int w, int h, uint8_t r, uint8_t 
 
 class ImageLoadTest : public ::testing::Test {
  protected:
-  void SetUp() override { page = Test_MakeScreenPage(); }
-  void TearDown() override { pendingError = 0; }
+  // Each test writes its files into a folder of its own, removed afterwards.
+  void SetUp() override {
+    page = Test_MakeScreenPage();
+    folder = ::testing::TempDir() + "brine_images_" + std::to_string(std::random_device()());
+    fs::create_directories(folder);
+  }
+  void TearDown() override {
+    pendingError = 0;
+    fs::remove_all(folder);
+  }
+  std::string tempPath(const std::string& name) const { return folder + "/" + name; }
   // Image_Load of path must give -1, raise nothing and keep no record.
   void expectRefused(const std::string& path, const std::string& what) {
     int32_t before = Image_New(1, 1);
@@ -86,6 +94,7 @@ class ImageLoadTest : public ::testing::Test {
     Image_Free(before, IMAGE_HANDLE_GIVEN);
   }
   int32_t page = 0;
+  std::string folder;
 };
 
 TEST_F(ImageLoadTest, PngKeepsEveryPixelAndItsAlpha) {
@@ -148,7 +157,7 @@ TEST_F(ImageLoadTest, ModeRules) {
 
 TEST_F(ImageLoadTest, MissingEmptyAndForeignFilesGiveMinusOne) {
   expectRefused(tempPath("does-not-exist.png"), "missing");
-  expectRefused(::testing::TempDir(), "a folder");
+  expectRefused(folder, "a folder");
   writeBytes(tempPath("empty.png"), {});
   expectRefused(tempPath("empty.png"), "empty");
   writeBytes(tempPath("text.jpg"), {'h', 'e', 'l', 'l', 'o', '\n'});
