@@ -14,7 +14,7 @@
 
 namespace {
 
-const std::string gameFont = BRINE_ASSETS_DIR "/capture it.ttf";
+const std::string gameFont = BRINE_ASSETS "/capture it.ttf";
 const std::string monoFont = "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf";
 
 struct Fonts : ::testing::Test {
@@ -104,7 +104,7 @@ TEST_F(Fonts, SizesBelowOneAreThousandthsOfAPoint) {
 }
 
 TEST_F(Fonts, FilesThatAreNotFonts) {
-  EXPECT_EQ(Font_Load(BRINE_ASSETS_DIR "/no such font.ttf", 22.0, "", false), -1);
+  EXPECT_EQ(Font_Load(BRINE_ASSETS "/no such font.ttf", 22.0, "", false), -1);
   std::string garbage = ::testing::TempDir() + "garbage.ttf";
   writeFile(garbage, std::vector<uint8_t>(4096, 0x5A));
   EXPECT_EQ(Font_Load(garbage, 22.0, "", false), -1);

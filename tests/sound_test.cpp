@@ -16,7 +16,7 @@
 
 namespace {
 
-const std::string assets = BRINE_ASSETS_DIR "/";
+const std::string assets = BRINE_ASSETS "/";
 const char* const gameSounds[] = {"depth.ogg", "helicopter.ogg", "breaking up.ogg", "shutup.ogg",
                                   "SOB.ogg", "idontseeit.ogg", "clack.ogg"};
 
