@@ -161,8 +161,7 @@ static int byteOfCharacter(uint16_t u) {
   if (u < 128) return u;
   if (u >= 0xFF01 && u <= 0xFF5E) return u - 0xFEE0;
   if (u == 0x3000) return ' ';
-  uint8_t b;
-  return Charset_FromUnicode(u, &b) ? b : -1;
+  return Charset_FromUnicode(u);
 }
 
 // The stored pair of a pressed character. A character that no US key types (above 127, or a

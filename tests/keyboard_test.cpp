@@ -11,7 +11,6 @@
 #include "runtime/key_translate.h"
 #include "runtime/keyboard.h"
 #include "runtime/program.h"
-#include "text/charset.h"
 
 namespace {
 
@@ -233,20 +232,6 @@ TEST(KeyTranslate, ModifierAndLockKeysPressNothing) {
     translate(sym, 0, plain, &stored);
     EXPECT_FALSE(stored) << sym;
   }
-}
-
-TEST(Charset, EveryByteButTheBlanksRoundTrips) {
-  for (int b = 1; b < 255; b++) {
-    uint8_t back = 0;
-    ASSERT_TRUE(Charset_FromUnicode(Charset_ToUnicode(uint8_t(b)), &back)) << b;
-    EXPECT_EQ(back, b);
-  }
-  EXPECT_EQ(Charset_ToUnicode(0), 0x20);
-  EXPECT_EQ(Charset_ToUnicode(255), 0x20);
-  EXPECT_EQ(Charset_ToUnicode(1), 0x263A);
-  EXPECT_EQ(Charset_ToUnicode(127), 0x2302);
-  EXPECT_EQ(Charset_ToUnicode(0x9E), 0x20A7);
-  EXPECT_EQ(Charset_ToUnicode(0xFE), 0x25A0);
 }
 
 // ---- the key buffer -----------------------------------------------------------------------
