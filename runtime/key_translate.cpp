@@ -129,7 +129,7 @@ enum Variant { NORMAL, SHIFT, CTRL, ALT };
 static Variant variantOf(KeyModifiers m) { return m.alt ? ALT : m.ctrl ? CTRL : m.shift ? SHIFT : NORMAL; }
 
 template <typename Key, size_t n>
-static const Key* find(const Key (&table)[n], SDLKey sym) {
+static const Key* findKey(const Key (&table)[n], SDLKey sym) {
   for (const Key& k : table)
     if (k.sym == sym) return &k;
   return nullptr;
@@ -188,7 +188,7 @@ bool Key_Translate(SDLKey sym, uint16_t unicode, KeyModifiers mods, KeyPair* pai
   if (u == 127 && sym == SDLK_DELETE) u = 0;
   Variant v = variantOf(mods);
 
-  if (const KeypadKey* k = find(keypadKeys, sym)) {
+  if (const KeypadKey* k = findKey(keypadKeys, sym)) {
     uint16_t p = v == ALT ? k->alt : v == CTRL ? k->ctrl : (u != 0 || k->grey) ? P(k->character, k->scan) : P(0, k->cursor);
     if (p == 0) return false;
     *pair = pairOf(p);
@@ -198,7 +198,7 @@ bool Key_Translate(SDLKey sym, uint16_t unicode, KeyModifiers mods, KeyPair* pai
   int c = -1;
   if (u != 0) {
     c = mods.ctrl && (u < 32 || u == 127) ? ctrlKeyCharacter(sym, u, mods) : byteOfCharacter(u);
-  } else if (const ExtendedKey* k = find(extendedKeys, sym)) {
+  } else if (const ExtendedKey* k = findKey(extendedKeys, sym)) {
     uint8_t code = v == ALT ? k->alt : v == CTRL ? k->ctrl : v == SHIFT ? k->shift : k->normal;
     *pair = KeyPair{0, code};
     return true;
