@@ -37,8 +37,8 @@ bool Sys_IsMainThread();
 
 // ---- keyboard ----------------------------------------------------------------------------
 
-// Lock and modifier keys as the window system sees them now (bit set of SYS_KEY_*).
-// Any thread; 0 when there is no window system connection.
+// Lock and modifier keys as the window system sees them now (bit set of SYS_KEY_*), with
+// SYS_KEY_KNOWN set. Any thread; 0 (KNOWN clear) when there is no window system connection.
 enum : uint32_t {
   SYS_KEY_SCROLL_LOCK = 1u << 0,
   SYS_KEY_CAPS_LOCK = 1u << 1,
@@ -49,6 +49,7 @@ enum : uint32_t {
   SYS_KEY_RCTRL = 1u << 6,
   SYS_KEY_LALT = 1u << 7,
   SYS_KEY_RALT = 1u << 8,
+  SYS_KEY_KNOWN = 1u << 31,  // the state was read; without it every key reads as up
 };
 uint32_t Sys_KeyState();
 
