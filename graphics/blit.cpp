@@ -32,28 +32,38 @@ static void orderAxis(BlitAxis* a) {
   if (a->s2 < a->s1) std::swap(a->s1, a->s2);
 }
 
+// Shorten [*low, *high] by amount at its low end, or at its high end.
+template <typename T>
+static void cutEnd(T* low, T* high, T amount, bool atHighEnd) {
+  if (atHighEnd) {
+    *high -= amount;
+  } else {
+    *low += amount;
+  }
+}
+
 // The copy's clipping on one axis. Both ranges keep the same length through every cut, so
 // once the destination is inside its image and the source inside its own, a non-empty
 // destination range means a non-empty, in-bounds source range.
 static bool clipCopyAxis(BlitAxis* a, int64_t destSize, int64_t sourceSize) {
   if (a->d1 < 0) {
     int64_t cut = -a->d1;
-    (a->flip ? a->s2 -= cut : a->s1 += cut);
+    cutEnd(&a->s1, &a->s2, cut, a->flip);
     a->d1 = 0;
   }
   if (a->d2 >= destSize) {
     int64_t cut = a->d2 - destSize + 1;
-    (a->flip ? a->s1 += cut : a->s2 -= cut);
+    cutEnd(&a->s1, &a->s2, cut, !a->flip);
     a->d2 = destSize - 1;
   }
   if (a->s1 < 0) {
     int64_t cut = -a->s1;
-    (a->flip ? a->d2 -= cut : a->d1 += cut);
+    cutEnd(&a->d1, &a->d2, cut, a->flip);
     a->s1 = 0;
   }
   if (a->s2 >= sourceSize) {
     int64_t cut = a->s2 - sourceSize + 1;
-    (a->flip ? a->d1 += cut : a->d2 -= cut);
+    cutEnd(&a->d1, &a->d2, cut, !a->flip);
     a->s2 = sourceSize - 1;
   }
   return a->d1 <= a->d2;
@@ -75,12 +85,12 @@ static bool clipStretchAxis(const BlitAxis& a, int64_t destSize, int64_t sourceS
   int64_t d1 = a.d1, d2 = a.d2;
   if (d1 < 0) {
     double move = double(-d1) * step;
-    (a.flip ? f2 -= move : f1 += move);
+    cutEnd(&f1, &f2, move, a.flip);
     d1 = 0;
   }
   if (d2 >= destSize) {
     double move = double(d2 - destSize + 1) * step;
-    (a.flip ? f1 += move : f2 -= move);
+    cutEnd(&f1, &f2, move, !a.flip);
     d2 = destSize - 1;
   }
   if (d2 < d1) return false;
@@ -88,13 +98,13 @@ static bool clipStretchAxis(const BlitAxis& a, int64_t destSize, int64_t sourceS
     if (f1 < -0.4999999) {
       double k = std::trunc((-f1 - 0.499999) / step + 1);
       if (!(k <= double(d2 - d1))) return false;
-      (a.flip ? d2 -= int64_t(k) : d1 += int64_t(k));
+      cutEnd(&d1, &d2, int64_t(k), a.flip);
       f1 += k * step;
     }
     if (f2 > double(sourceSize) - 0.5000001) {
       double k = std::trunc((f2 - (double(sourceSize) - 0.500001)) / step + 1);
       if (!(k <= double(d2 - d1))) return false;
-      (a.flip ? d1 += int64_t(k) : d2 -= int64_t(k));
+      cutEnd(&d1, &d2, int64_t(k), !a.flip);
       f2 -= k * step;
     }
   } else if (a.s1 < 0 || a.s1 >= sourceSize) {
@@ -128,12 +138,17 @@ static inline uint32_t orOf8(const uint32_t* s) {
 // are copied whole and blocks that are all 0 are skipped: the same result as pixel by pixel.
 static void blendRow(uint32_t* d, const uint32_t* s, int64_t n) {
   int64_t i = 0;
-  for (; i + 8 <= n; i += 8) {
+  while (i + 8 <= n) {
     if (andOf8(s + i) >= 0xFF000000u) {
-      std::memcpy(d + i, s + i, 32);
-    } else if (orOf8(s + i) >= 0x01000000u) {
-      for (int k = 0; k < 8; k++) d[i + k] = Blend_Pixel(d[i + k], s[i + k]);
+      int64_t end = i + 8;
+      while (end + 8 <= n && andOf8(s + end) >= 0xFF000000u) end += 8;
+      std::memcpy(d + i, s + i, size_t(end - i) * 4);
+      i = end;
+      continue;
     }
+    if (orOf8(s + i) >= 0x01000000u)
+      for (int k = 0; k < 8; k++) d[i + k] = Blend_Pixel(d[i + k], s[i + k]);
+    i += 8;
   }
   for (; i < n; i++) d[i] = Blend_Pixel(d[i], s[i]);
 }
