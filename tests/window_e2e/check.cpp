@@ -2,6 +2,7 @@
 // its caption, its icon and where its frame sits.
 //   window_check frame X Y    the frame's top-left must be at (X, Y)
 //   window_check client X Y   the client area's top-left must be at (X, Y)
+//   window_check manager      wait (10 s at most) until a window manager runs
 // Waits up to 15 s for an 800 x 600 client area, then requires the place to hold for a second.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -102,7 +103,25 @@ static void checkIcon(Window w) {
   XFree(hints);
 }
 
+// A running manager names its check window on the root window.
+static int awaitManager() {
+  for (int look = 0; look < 100; look++, usleep(100000)) {
+    if (display == nullptr) display = XOpenDisplay(nullptr);
+    if (display == nullptr) continue;
+    Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False), type;
+    int format;
+    unsigned long count = 0, after;
+    unsigned char* data = nullptr;
+    XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, XA_WINDOW, &type, &format, &count, &after, &data);
+    if (data != nullptr) XFree(data);
+    if (count == 1) return 0;
+  }
+  std::printf("FAIL no window manager came up\n");
+  return 1;
+}
+
 int main(int argc, char** argv) {
+  if (argc == 2 && std::strcmp(argv[1], "manager") == 0) return awaitManager();
   if (argc != 4) return 2;
   bool frame = std::strcmp(argv[1], "frame") == 0;
   int wantX = std::atoi(argv[2]), wantY = std::atoi(argv[3]);

@@ -21,10 +21,9 @@ else
   read -r -u 3 number
   export DISPLAY=":$number"
 fi
-for _ in $(seq 50); do xprop -root >/dev/null 2>&1 && break; sleep 0.1; done
 openbox --sm-disable >/dev/null 2>&1 &
 pids+=($!)
-for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.1; done
+"$check" manager
 
 status=0
 run() {  # run MODE CHECK-ARGS...
