@@ -5,10 +5,8 @@ need_display
 
 for answer in y n; do
   start "$answer" env BRINE_PROBE=error "$BRINE_PROBE_EXE"
-  window_of "$pid" '^Untitled$'
-game=$win
-  window_of "$pid" '^Unhandled Error #5$'
-box=$win
+  game_window game "$pid"
+  window_of box "$pid" '^Unhandled Error #5$'
   wait_focus "$box"
   "$BRINE_WM_CLOSE" "$game" || fail "could not send the close request"
   sleep 1

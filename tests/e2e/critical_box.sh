@@ -4,8 +4,7 @@
 need_display
 
 start critical env BRINE_PROBE=critical "$BRINE_PROBE_EXE"
-window_of "$pid" '^Critical Error #300$'
-box=$win
+window_of box "$pid" '^Critical Error #300$'
 title_is "$box" 'Critical Error #300'
 press "$box" y
 press "$box" n

@@ -7,8 +7,7 @@ need_display
 
 title='^Unhandled Error #5$'
 start error env BRINE_PROBE=error "$BRINE_PROBE_EXE"
-window_of "$pid" "$title"
-box=$win
+window_of box "$pid" "$title"
 title_is "$box" 'Unhandled Error #5'
 props=$(xprop -id "$box" _NET_WM_WINDOW_TYPE _NET_WM_STATE WM_PROTOCOLS)
 grep -q '_NET_WM_WINDOW_TYPE_DIALOG' <<<"$props" || fail "not a dialog: $props"
@@ -33,21 +32,18 @@ press "$box" y
 wait_line "$work/error.out" '^step 287 ran after error 1$'
 
 # The mouse on Yes; the next error opens a new box.
-window_of "$pid" "$title"
-box=$win
+window_of box "$pid" "$title"
 wait_focus "$box"
 click_box_button "$box" yes
 wait_line "$work/error.out" '^step 287 ran after error 2$'
 
 # Enter presses the default button, Yes.
-window_of "$pid" "$title"
-box=$win
+window_of box "$pid" "$title"
 press "$box" Return
 wait_line "$work/error.out" '^step 287 ran after error 3$'
 
 # The mouse on No ends the program.
-window_of "$pid" "$title"
-box=$win
+window_of box "$pid" "$title"
 wait_focus "$box"
 click_box_button "$box" no
 wait_exit "$pid" 20
@@ -57,8 +53,7 @@ wait_exit "$pid" 20
 # Every other way of saying No: the N key, Escape, Tab to No and Enter, the box's close button.
 for way in n Escape Tab+Return close; do
   start "no-$way" env BRINE_PROBE=error "$BRINE_PROBE_EXE"
-  window_of "$pid" "$title"
-box=$win
+  window_of box "$pid" "$title"
   case $way in
     close) wait_focus "$box" && "$BRINE_WM_CLOSE" "$box" ;;
     Tab+Return) press "$box" Tab && xdotool key Return ;;

@@ -4,8 +4,7 @@
 need_display
 
 start fatal env BRINE_PROBE=fatal "$BRINE_PROBE_EXE"
-window_of "$pid" '^Critical Error #2$'
-box=$win
+window_of box "$pid" '^Critical Error #2$'
 title_is "$box" 'Critical Error #2'
 press "$box" Escape
 wait_exit "$pid" 20
@@ -13,8 +12,7 @@ wait_exit "$pid" 20
 [ ! -s "$work/fatal.out" ] || fail "the game went on: $(cat "$work/fatal.out")"
 
 start divide env BRINE_PROBE=divide "$BRINE_PROBE_EXE"
-window_of "$pid" '^Critical Error$'
-box=$win
+window_of box "$pid" '^Critical Error$'
 title_is "$box" 'Critical Error'
 wait_focus "$box"
 click_box_button "$box" ok

@@ -3,10 +3,8 @@
 need_display
 
 start game "$BRINE_GAME"
-window_of "$pid" '^Untitled$'
-id=$win
+game_window id "$pid"
 title_is "$id" Untitled
-geometry "$id"
 [ "$gw" = 640 ] && [ "$gh" = 400 ] || fail "window is $gw x $gh, not 640 x 400"
 
 # Give the main loop a few presentation passes, then look at the client area.

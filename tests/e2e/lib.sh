@@ -45,21 +45,35 @@ start() {
   started+=("$pid")
 }
 
-# window_of PID TITLE-REGEX: sets $win to the window of that process with that title.
+# window_of VAR PID TITLE-REGEX: sets VAR to the window of that process with that title.
 window_of() {
-  win=$(timeout 60 xdotool search --sync --all --pid "$1" --name "$2" 2>/dev/null | head -n 1)
-  [ -n "$win" ] || fail "no window titled /$2/ from process $1"
+  local found  # (VAR must not be "found")
+  found=$(timeout 60 xdotool search --sync --all --pid "$2" --name "$3" 2>/dev/null | head -n 1)
+  [ -n "$found" ] || fail "no window titled /$3/ from process $2"
+  printf -v "$1" %s "$found"
+}
+
+# game_window VAR PID: sets VAR to the game's window once the video mode has given it its
+# size (it has its title a moment before); $gw and $gh hold that size.
+game_window() {
+  local tries
+  window_of "$1" "$2" '^Untitled$'
+  for ((tries = 0; tries < 400; tries++)); do
+    geometry "${!1}"
+    [ "$gw" = 640 ] && [ "$gh" = 400 ] && return 0
+    sleep 0.05
+  done
 }
 
 # wait_exit PID SECONDS: wait for the process to end; its exit code in $rc. Fails (after
 # killing it) when it is still running after SECONDS.
 wait_exit() {
-  local p=$1 dog done
+  local p=$1 dog ended
   sleep "$2" &
   dog=$!
-  wait -n -p done "$p" "$dog"
+  wait -n -p ended "$p" "$dog"
   rc=$?
-  if [ "$done" = "$dog" ]; then
+  if [ "$ended" = "$dog" ]; then
     kill -9 "$p" 2>/dev/null
     wait "$p" 2>/dev/null
     fail "process $p still running after $2 s"

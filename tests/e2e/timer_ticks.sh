@@ -4,8 +4,7 @@
 need_display
 
 start timer env BRINE_PROBE=timer "$BRINE_PROBE_EXE"
-window_of "$pid" '^Untitled$'
-game=$win
+game_window game "$pid"
 wait_line "$work/timer.out" '^tick ' 30
 sleep 3
 "$BRINE_WM_CLOSE" "$game"

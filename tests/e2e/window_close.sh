@@ -7,8 +7,7 @@ need_display
 times=()
 for run in 1 2 3; do
   start "game$run" "$BRINE_GAME"
-  window_of "$pid" '^Untitled$'
-id=$win
+  game_window id "$pid"
   sleep 0.3
   t0=$EPOCHREALTIME
   "$BRINE_WM_CLOSE" "$id" || fail "could not send the close request"
