@@ -455,9 +455,11 @@ static SysBoxAnswer runBox(Box& box, SysBoxStyle style) {
 
 static SysBoxAnswer answerWithoutDisplay(const std::string& text, const std::string& caption, SysBoxStyle style) {
   SysBoxAnswer answer = style == SYS_BOX_OK ? SYS_ANSWER_OK : SYS_ANSWER_NO;
-  std::fprintf(stderr, "[%s]\n", caption.c_str());
+  std::fputc('[', stderr);
+  std::fwrite(caption.data(), 1, caption.size(), stderr);
+  std::fputs("]\n", stderr);
   std::fwrite(text.data(), 1, text.size(), stderr);
-  std::fprintf(stderr, "\n(no display: answered %s)\n", answer == SYS_ANSWER_OK ? "OK" : "No");
+  std::fprintf(stderr, "\n(no box could be shown: answered %s)\n", answer == SYS_ANSWER_OK ? "OK" : "No");
   return answer;
 }
 

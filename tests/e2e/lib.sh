@@ -4,7 +4,8 @@
 # generous limit, and nothing the test started outlives it.
 #
 # The build gives: BRINE_GAME (the game), BRINE_PROBE_EXE (the runtime under small stand-in
-# games, chosen with BRINE_PROBE), BRINE_WM_CLOSE (sends a window manager's close request).
+# games, chosen with BRINE_PROBE), BRINE_WM_CLOSE (sends a window manager's close request),
+# BRINE_SHOW_BOX (one message box, alone).
 set -u
 
 work=$(mktemp -d)

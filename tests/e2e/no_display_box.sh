@@ -9,11 +9,11 @@ run() {  # run NAME PROBE
 
 run error error
 [ "$rc" = 0 ] || fail "exit code $rc after an error without a display"
-expected=$'[Unhandled Error #5]\nLine:286\nIllegal function call\nContinue?\n(no display: answered No)'
+expected=$'[Unhandled Error #5]\nLine:286\nIllegal function call\nContinue?\n(no box could be shown: answered No)'
 [ "$(cat "$work/error.err")" = "$expected" ] || fail "standard error was: $(cat "$work/error.err")"
 [ ! -s "$work/error.out" ] || fail "a step ran after No"
 
 run critical critical
 [ "$rc" = 0 ] || fail "exit code $rc after a critical error without a display"
-expected=$'[Critical Error #300]\nLine:286\nMemory region out of range\n(no display: answered OK)'
+expected=$'[Critical Error #300]\nLine:286\nMemory region out of range\n(no box could be shown: answered OK)'
 [ "$(cat "$work/critical.err")" = "$expected" ] || fail "standard error was: $(cat "$work/critical.err")"
