@@ -11,6 +11,9 @@ extern uint8_t alphaTable[65536];  // index i * 256 + j, symmetric
 
 // Build both tables if they are not built yet. Fatal error 257 when memory runs out.
 void Blend_BuildTables();
+// Compute both tables into blend (16 MB) and alpha (64 KB); Blend_BuildTables fills the
+// program's own with it.
+void Blend_FillTables(uint8_t* blend, uint8_t* alpha);
 
 // The colour that results from writing c over d (both 0xAARRGGBB) with blending on.
 inline uint32_t Blend_Pixel(uint32_t d, uint32_t c) {

@@ -159,6 +159,7 @@ void Image_Free(int32_t handle, int32_t passed) {
 }
 
 void Image_PutPixel(int32_t x, int32_t y, uint32_t color) {
+  if (Error_Pending()) return;
   ImageRecord* r = Image_Record(drawDest);
   uint32_t* p = r->pixels + size_t(y) * r->width + x;
   *p = r->noBlend ? color : Blend_Pixel(*p, color);

@@ -43,9 +43,10 @@ enum : uint32_t { IMAGE_HANDLE_GIVEN = 1 };
 
 // ---- operations of the game ---------------------------------------------------------------
 
-// Load a JPEG or PNG file as a new 32-bit image; passed bit 0 says mode is given (32 or 256).
-// Returns the new handle, -1 when the file cannot be loaded, 0 after an error (5: bad mode, or
-// no mode while the start-up page is the destination).
+// Load a JPEG or PNG file as a new 32-bit image; passed bit 0 says mode is given (32 or 256,
+// both load 32-bit). Returns the new handle; -1 without an error when the file is missing, of
+// another kind, cut short, corrupt or above 32 M pixels; 0 after an error (5: bad mode, or no
+// mode while the start-up page is the destination).
 int32_t Image_Load(const std::string& fileName, int32_t mode, int32_t passed);
 // A new image equal to handle (or drawDest); -1 when its pixels cannot be had. Error 258.
 int32_t Image_Copy(int32_t handle, int32_t passed);

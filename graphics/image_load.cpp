@@ -1,14 +1,216 @@
-// image_load.cpp: decoding picture files into new images. Placeholder: nothing decodes yet.
+// image_load.cpp: decoding PNG and JPEG files into new images.
+//
+// No state of its own: pictures become images through the image table (game thread only).
+// The kind of a file is decided from its first bytes, never guessed by a decoder, and only PNG
+// and JPEG are decoded. A file of any other kind, or one that is cut short, corrupt or larger
+// than MAX_PIXELS, loads as -1 without an error; nothing decoded is kept.
 #include "graphics/image.h"
 
+#include <SDL.h>
+#include <SDL_image.h>
+#include <png.h>
+
+#include <bit>
+#include <csetjmp>
+#include <cstdlib>
+#include <cstring>
+
+#include "graphics/screen.h"
 #include "runtime/error.h"
+
+// A header may claim up to 65535 x 65535 pixels (16 GB); past 32 M pixels (128 MB, an 8K
+// picture) a file is refused before anything is allocated.
+static const uint64_t MAX_PIXELS = uint64_t(1) << 25;
+
+static bool sizeAllowed(uint32_t w, uint32_t h) {
+  return w >= 1 && h >= 1 && w <= 65535 && h <= 65535 && uint64_t(w) * h <= MAX_PIXELS;
+}
+
+// ---- PNG: libpng directly, so that a short read fails instead of looping -----------------
+
+static void pngRead(png_structp png, png_bytep data, size_t length) {
+  SDL_RWops* file = static_cast<SDL_RWops*>(png_get_io_ptr(png));
+  if (length > 1u << 30 || SDL_RWread(file, data, 1, int(length)) != int(length)) png_error(png, "short read");
+}
+
+static void pngFailed(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+static void pngWarned(png_structp, png_const_charp) {}
+
+// Decode straight into the pixels of a new image: libpng expands palette, grey, tRNS and
+// 16-bit samples to 8-bit B, G, R, A bytes, which are 0xAARRGGBB words on a little-endian
+// machine. Returns the record number, or 0.
+static int32_t loadPng(SDL_RWops* file) {
+  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, pngFailed, pngWarned);
+  if (png == nullptr) return 0;
+  png_infop info = png_create_info_struct(png);
+  if (info == nullptr) {
+    png_destroy_read_struct(&png, nullptr, nullptr);
+    return 0;
+  }
+  // Written after setjmp and read after the jump back, so kept out of registers.
+  volatile int32_t n = 0;
+  png_bytep* volatile rows = nullptr;
+  if (setjmp(png_jmpbuf(png))) {
+    std::free(rows);
+    if (n != 0) Image_Release(n);
+    png_destroy_read_struct(&png, &info, nullptr);
+    return 0;
+  }
+  png_set_read_fn(png, file, pngRead);
+  png_set_user_limits(png, 65535, 65535);
+  png_read_info(png, info);
+  uint32_t w = png_get_image_width(png, info), h = png_get_image_height(png, info);
+  if (!sizeAllowed(w, h)) png_error(png, "too large");
+  png_set_expand(png);
+  png_set_strip_16(png);
+  png_set_gray_to_rgb(png);
+  if constexpr (std::endian::native == std::endian::little) {
+    png_set_bgr(png);
+    png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
+  } else {
+    png_set_swap_alpha(png);
+    png_set_filler(png, 0xFF, PNG_FILLER_BEFORE);
+  }
+  png_set_interlace_handling(png);
+  png_read_update_info(png, info);
+  if (png_get_rowbytes(png, info) != size_t(w) * 4) png_error(png, "not four bytes a pixel");
+  n = Image_Create(int32_t(w), int32_t(h));
+  rows = static_cast<png_bytep*>(std::malloc(h * sizeof(png_bytep)));
+  if (n == 0 || rows == nullptr) png_error(png, "out of memory");
+  uint32_t* pixels = Image_Record(n)->pixels;
+  for (uint32_t y = 0; y < h; y++) rows[y] = reinterpret_cast<png_bytep>(pixels + size_t(y) * w);
+  png_read_image(png, rows);
+  png_read_end(png, nullptr);  // a file cut short after its pixels fails here
+  std::free(rows);
+  png_destroy_read_struct(&png, &info, nullptr);
+  return n;
+}
+
+// ---- JPEG: the image library's decoder, after a check of the file's structure -------------
+
+// Buffered byte reader over a file for the structure check.
+struct ByteReader {
+  SDL_RWops* file;
+  uint8_t buffer[4096];
+  int length, position;
+};
+
+static int nextByte(ByteReader* r) {
+  if (r->position == r->length) {
+    r->length = SDL_RWread(r->file, r->buffer, 1, sizeof r->buffer);
+    r->position = 0;
+    if (r->length <= 0) {
+      r->length = 0;
+      return -1;
+    }
+  }
+  return r->buffer[r->position++];
+}
+
+static bool skipBytes(ByteReader* r, int count) {
+  for (; count > 0; count--)
+    if (nextByte(r) < 0) return false;
+  return true;
+}
+
+// A segment's length field, less its own two bytes; -1 at the end of the file or when broken.
+static int segmentLength(ByteReader* r) {
+  int hi = nextByte(r), lo = nextByte(r);
+  if (hi < 0 || lo < 0 || hi * 256 + lo < 2) return -1;
+  return hi * 256 + lo - 2;
+}
+
+static const int MAX_SCANS = 1000;  // real files have at most a few dozen; more only costs time
+
+// Walk the markers of a JPEG from its start: a frame header whose size is allowed must come
+// before the first scan, and the file must reach its end-of-image marker. The decoder would
+// paint a file cut short grey and accept it; this refuses it, and refuses hostile sizes before
+// the decoder allocates for them.
+static bool jpegComplete(SDL_RWops* file) {
+  ByteReader r{file, {}, 0, 0};
+  if (nextByte(&r) != 0xFF || nextByte(&r) != 0xD8) return false;
+  bool sized = false;
+  int scans = 0;
+  for (;;) {
+    // Bytes between markers are entropy-coded data inside a scan, or stray bytes that the
+    // decoder itself skips.
+    int b = nextByte(&r);
+    if (b < 0) return false;
+    if (b != 0xFF) continue;
+    int m;
+    do m = nextByte(&r);
+    while (m == 0xFF);
+    if (m < 0) return false;
+    // A stuffed byte, a restart marker and TEM stand alone.
+    if (m == 0x00 || m == 0x01 || (m >= 0xD0 && m <= 0xD7)) continue;
+    if (m == 0xD9) return sized && scans > 0;
+    if (m == 0xD8) return false;
+    int length = segmentLength(&r);
+    if (length < 0) return false;
+    bool frame = m >= 0xC0 && m <= 0xCF && m != 0xC4 && m != 0xC8 && m != 0xCC;
+    if (frame) {
+      if (length < 5 || nextByte(&r) < 0) return false;  // sample precision
+      int h = nextByte(&r) * 256, h2 = nextByte(&r), w = nextByte(&r) * 256, w2 = nextByte(&r);
+      if (h < 0 || h2 < 0 || w < 0 || w2 < 0 || !sizeAllowed(uint32_t(w + w2), uint32_t(h + h2))) return false;
+      sized = true;
+      length -= 5;
+    }
+    if (m == 0xDA && (!sized || ++scans > MAX_SCANS)) return false;
+    if (!skipBytes(&r, length)) return false;
+  }
+}
+
+// Position of a colour channel's byte in a pixel of bytesPerPixel bytes.
+static int channelByte(uint32_t shift, int bytesPerPixel) {
+  return std::endian::native == std::endian::little ? int(shift / 8) : bytesPerPixel - 1 - int(shift / 8);
+}
+
+// Decode with the image library and copy the picture as opaque 0xFFRRGGBB words.
+static int32_t loadJpeg(SDL_RWops* file) {
+  if (!jpegComplete(file) || SDL_RWseek(file, 0, RW_SEEK_SET) != 0) return 0;
+  SDL_Surface* picture = IMG_LoadJPG_RW(file);
+  if (picture == nullptr) return 0;
+  const SDL_PixelFormat* f = picture->format;
+  int bpp = f->BytesPerPixel;
+  int32_t n = 0;
+  if ((bpp == 3 || bpp == 4) && sizeAllowed(uint32_t(picture->w), uint32_t(picture->h)))
+    n = Image_Create(picture->w, picture->h);
+  if (n != 0 && SDL_LockSurface(picture) == 0) {
+    int rb = channelByte(f->Rshift, bpp), gb = channelByte(f->Gshift, bpp), bb = channelByte(f->Bshift, bpp);
+    uint32_t* to = Image_Record(n)->pixels;
+    for (int y = 0; y < picture->h; y++) {
+      const uint8_t* from = static_cast<const uint8_t*>(picture->pixels) + size_t(y) * picture->pitch;
+      for (int x = 0; x < picture->w; x++, from += bpp)
+        *to++ = 0xFF000000u | uint32_t(from[rb]) << 16 | uint32_t(from[gb]) << 8 | from[bb];
+    }
+    SDL_UnlockSurface(picture);
+  }
+  SDL_FreeSurface(picture);
+  return n;
+}
+
+// ---- the operation --------------------------------------------------------------------------
 
 int32_t Image_Load(const std::string& fileName, int32_t mode, int32_t passed) {
   if (Error_Pending()) return 0;
-  if ((passed & 1) && mode != 32 && mode != 256) {
+  Image_InitTable();
+  // Every image here is 32-bit: a mode of 256 is accepted and loads as 32-bit too.
+  bool badMode = (passed & 1) ? mode != 32 && mode != 256 : Image_Record(drawDest)->isTextPage != 0;
+  if (badMode) {
     Runtime_Error(5);
     return 0;
   }
-  (void)fileName;
-  return -1;
+  if (fileName.empty()) return -1;
+  SDL_RWops* file = SDL_RWFromFile(fileName.c_str(), "rb");
+  if (file == nullptr) return -1;
+  static const uint8_t PNG_SIGNATURE[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  uint8_t head[8];
+  int got = SDL_RWread(file, head, 1, sizeof head);
+  int32_t n = 0;
+  if (SDL_RWseek(file, 0, RW_SEEK_SET) == 0) {
+    if (got == 8 && std::memcmp(head, PNG_SIGNATURE, 8) == 0) n = loadPng(file);
+    else if (got >= 3 && head[0] == 0xFF && head[1] == 0xD8 && head[2] == 0xFF) n = loadJpeg(file);
+  }
+  SDL_RWclose(file);
+  return n != 0 ? -n : -1;
 }

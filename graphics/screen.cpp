@@ -111,6 +111,9 @@ static bool requestSurface(int32_t w, int32_t h, bool full) {
   Mouse_SetMotionSkip(65536);
   SDL_Surface* surface = SDL_SetVideoMode(w, h, 32, SDL_SWSURFACE | (full ? SDL_FULLSCREEN : 0));
   if (surface == nullptr) return false;
+  // The native window is known from the first mode set on; a place the game gave it holds.
+  Sys_WindowFetchHandle();
+  if (!full) Sys_WindowKeepPlace();
   windowSurface = surface;
   windowWidth = w;
   windowHeight = h;

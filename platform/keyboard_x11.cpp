@@ -30,7 +30,7 @@ static bool keyDown(Display* display, const char keys[32], KeySym sym) {
 uint32_t Sys_KeyState() {
   Display* display = sdlDisplay();
   if (display == nullptr) return 0;
-  uint32_t state = 0;
+  uint32_t state = SYS_KEY_KNOWN;
   if (indicatorOn(display, "Scroll Lock")) state |= SYS_KEY_SCROLL_LOCK;
   if (indicatorOn(display, "Caps Lock")) state |= SYS_KEY_CAPS_LOCK;
   if (indicatorOn(display, "Num Lock")) state |= SYS_KEY_NUM_LOCK;

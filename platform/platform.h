@@ -37,8 +37,8 @@ bool Sys_IsMainThread();
 
 // ---- keyboard ----------------------------------------------------------------------------
 
-// Lock and modifier keys as the window system sees them now (bit set of SYS_KEY_*).
-// Any thread; 0 when there is no window system connection.
+// Lock and modifier keys as the window system sees them now (bit set of SYS_KEY_*), with
+// SYS_KEY_KNOWN set. Any thread; 0 (KNOWN clear) when there is no window system connection.
 enum : uint32_t {
   SYS_KEY_SCROLL_LOCK = 1u << 0,
   SYS_KEY_CAPS_LOCK = 1u << 1,
@@ -49,6 +49,7 @@ enum : uint32_t {
   SYS_KEY_RCTRL = 1u << 6,
   SYS_KEY_LALT = 1u << 7,
   SYS_KEY_RALT = 1u << 8,
+  SYS_KEY_KNOWN = 1u << 31,  // the state was read; without it every key reads as up
 };
 uint32_t Sys_KeyState();
 
@@ -67,3 +68,24 @@ SysBoxAnswer Sys_MessageBox(const std::string& text, const std::string& caption,
 
 // Show the program's window maximised (after an error box in full screen). Game thread.
 void Sys_WindowShowMaximized();
+
+// The native window is learnt once, after the first mode set; until then it is not yet known,
+// and with a video driver that has no native window it never is.
+enum SysWindowHandle { SYS_WINDOW_NOT_YET, SYS_WINDOW_KNOWN, SYS_WINDOW_NONE };
+// Main thread, after every mode set: learn the native window if that has not been tried.
+void Sys_WindowFetchHandle();
+// Any thread: what Sys_WindowFetchHandle found.
+SysWindowHandle Sys_WindowHandleState();
+
+// The window's outer frame on the desktop, decorations included; false without a window.
+bool Sys_WindowFrameRect(int32_t* x, int32_t* y, int32_t* width, int32_t* height);
+// The size of the window's client area; false without a window.
+bool Sys_WindowClientSize(int32_t* width, int32_t* height);
+// The size of the desktop; false without a window.
+bool Sys_DesktopSize(int32_t* width, int32_t* height);
+// Move the outer frame so that its top-left corner lies at desktop (x, y), size unchanged, and
+// remember that place. Game thread; waits (at most a few hundred ms) for the window manager.
+void Sys_WindowPlaceFrame(int32_t x, int32_t y);
+// Main thread, after the window's surface was made again: put the frame back at the place
+// remembered by Sys_WindowPlaceFrame, if there is one.
+void Sys_WindowKeepPlace();

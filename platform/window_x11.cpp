@@ -1,11 +1,25 @@
-// window_x11.cpp: placement of the program's window through the X server. Owns nothing; the
-// window is SDL's, found through its window-manager info on each call.
+// window_x11.cpp: placement of the program's window through the X server.
+//
+// Owns the native window once it is learnt (after the first mode set, on the main thread) and
+// the frame place last asked for by the game, so that the presentation can keep the window
+// there when it makes the surface again. Both are published through atomics: the display and
+// window are written before handleState says they are known, and never change afterwards.
 #include "platform/platform.h"
 
 #include <SDL.h>
 #include <SDL_syswm.h>
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+
+#include <atomic>
+
+static std::atomic<int> handleState{SYS_WINDOW_NOT_YET};
+static Display* windowDisplay;
+static Window windowTop;  // SDL's top-level window, the one a window manager frames
+
+static std::atomic<bool> placeRemembered{false};
+static std::atomic<int64_t> rememberedPlace{0};  // x in the high half, y in the low half
 
 static bool sdlWindow(Display** display, Window* frame) {
   SDL_SysWMinfo info;
@@ -32,4 +46,142 @@ void Sys_WindowShowMaximized() {
   XMapRaised(display, frame);
   XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
   XFlush(display);
+}
+
+void Sys_WindowFetchHandle() {
+  if (handleState.load() != SYS_WINDOW_NOT_YET) return;
+  Display* display;
+  Window top;
+  if (!sdlWindow(&display, &top)) {
+    handleState = SYS_WINDOW_NONE;
+    return;
+  }
+  windowDisplay = display;
+  windowTop = top;
+  handleState.store(SYS_WINDOW_KNOWN, std::memory_order_release);
+}
+
+SysWindowHandle Sys_WindowHandleState() { return static_cast<SysWindowHandle>(handleState.load(std::memory_order_acquire)); }
+
+static bool knownWindow(Display** display, Window* top) {
+  if (Sys_WindowHandleState() != SYS_WINDOW_KNOWN) return false;
+  *display = windowDisplay;
+  *top = windowTop;
+  return true;
+}
+
+// The decoration widths the window manager publishes: left, right, top, bottom.
+static bool frameExtents(Display* display, Window window, long extents[4]) {
+  Atom atom = XInternAtom(display, "_NET_FRAME_EXTENTS", True);
+  if (atom == None) return false;
+  Atom type;
+  int format;
+  unsigned long count, after;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(display, window, atom, 0, 4, False, XA_CARDINAL, &type, &format, &count, &after, &data) != Success)
+    return false;
+  bool found = data != nullptr && type == XA_CARDINAL && format == 32 && count == 4;
+  if (found)
+    for (int i = 0; i < 4; i++) extents[i] = reinterpret_cast<long*>(data)[i];
+  if (data != nullptr) XFree(data);
+  return found;
+}
+
+// The child of the root that holds window: the manager's frame, or the window itself.
+static Window outermost(Display* display, Window window) {
+  for (;;) {
+    Window root, parent, *children = nullptr;
+    unsigned count;
+    if (!XQueryTree(display, window, &root, &parent, &children, &count)) return window;
+    if (children != nullptr) XFree(children);
+    if (parent == root || parent == None) return window;
+    window = parent;
+  }
+}
+
+bool Sys_WindowFrameRect(int32_t* x, int32_t* y, int32_t* width, int32_t* height) {
+  Display* display;
+  Window top;
+  if (!knownWindow(&display, &top)) return false;
+  XWindowAttributes client;
+  if (!XGetWindowAttributes(display, top, &client)) return false;
+  long extents[4];
+  if (frameExtents(display, top, extents)) {
+    int cx, cy;
+    Window child;
+    XTranslateCoordinates(display, top, client.root, 0, 0, &cx, &cy, &child);
+    *x = int32_t(cx - extents[0]);
+    *y = int32_t(cy - extents[2]);
+    *width = int32_t(client.width + extents[0] + extents[1]);
+    *height = int32_t(client.height + extents[2] + extents[3]);
+    return true;
+  }
+  XWindowAttributes frame;
+  if (!XGetWindowAttributes(display, outermost(display, top), &frame)) return false;
+  *x = frame.x;
+  *y = frame.y;
+  *width = frame.width + 2 * frame.border_width;
+  *height = frame.height + 2 * frame.border_width;
+  return true;
+}
+
+bool Sys_WindowClientSize(int32_t* width, int32_t* height) {
+  Display* display;
+  Window top;
+  XWindowAttributes client;
+  if (!knownWindow(&display, &top) || !XGetWindowAttributes(display, top, &client)) return false;
+  *width = client.width;
+  *height = client.height;
+  return true;
+}
+
+bool Sys_DesktopSize(int32_t* width, int32_t* height) {
+  Display* display;
+  Window top;
+  if (!knownWindow(&display, &top)) return false;
+  *width = DisplayWidth(display, DefaultScreen(display));
+  *height = DisplayHeight(display, DefaultScreen(display));
+  return true;
+}
+
+// The window manager answers a move on its own time: look for up to about 300 ms.
+static bool frameArrives(int32_t x, int32_t y, int32_t* atX, int32_t* atY) {
+  for (int look = 0; look < 30; look++) {
+    int32_t w, h;
+    if (!Sys_WindowFrameRect(atX, atY, &w, &h)) return false;
+    if (*atX == x && *atY == y) return true;
+    Sys_Sleep(10);
+  }
+  return false;
+}
+
+// A manager that frames the window takes a move of the top-level window as a move of the
+// frame's corner; one that places the client instead, or that drops a request equal to where
+// it believes the window is, gets one corrected request.
+static void moveFrame(int32_t x, int32_t y) {
+  Display* display;
+  Window top;
+  if (!knownWindow(&display, &top)) return;
+  XMoveWindow(display, top, x, y);
+  XSync(display, False);
+  int32_t atX, atY;
+  if (frameArrives(x, y, &atX, &atY)) return;
+  XMoveWindow(display, top, x + (x - atX), y + (y - atY));
+  XSync(display, False);
+  frameArrives(x, y, &atX, &atY);
+}
+
+void Sys_WindowPlaceFrame(int32_t x, int32_t y) {
+  rememberedPlace = int64_t(uint64_t(uint32_t(x)) << 32 | uint32_t(y));
+  placeRemembered = true;
+  moveFrame(x, y);
+}
+
+void Sys_WindowKeepPlace() {
+  if (!placeRemembered.load()) return;
+  uint64_t place = uint64_t(rememberedPlace.load());
+  int32_t x = int32_t(uint32_t(place >> 32)), y = int32_t(uint32_t(place));
+  int32_t atX, atY;
+  if (frameArrives(x, y, &atX, &atY)) return;
+  moveFrame(x, y);
 }

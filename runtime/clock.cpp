@@ -1,4 +1,7 @@
 // clock.cpp: clock base, Clock_Seconds, Clock_Delay, Random_Seed, Random_Next.
+//
+// tickBase and msAtTickBase are written once by the main thread at start-up, before the game
+// thread exists; randomState and the last random value belong to the game thread.
 #include "runtime/clock.h"
 
 #include <SDL.h>
@@ -24,12 +27,9 @@ void Clock_TakeBase() {
     while ((now = time(nullptr)) == first) Sys_Sleep(1);
   }
   tickBase = SDL_GetTicks();
-  struct tm local;
-  if (localtime_r(&now, &local) == nullptr) {
-    msAtTickBase = 0;
-    return;
-  }
-  msAtTickBase = uint32_t(local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec) * 1000u;
+  // Nothing else in the program calls localtime, so its shared result is safe here.
+  const struct tm* local = std::localtime(&now);
+  msAtTickBase = local == nullptr ? 0 : uint32_t(local->tm_hour * 3600 + local->tm_min * 60 + local->tm_sec) * 1000u;
 }
 
 uint32_t Clock_MsOfDay(uint32_t ticks) { return (ticks - tickBase + msAtTickBase) % 86400000u; }
@@ -37,6 +37,9 @@ uint32_t Clock_MsOfDay(uint32_t ticks) { return (ticks - tickBase + msAtTickBase
 double Clock_SecondsAt(uint32_t ms, double accuracy, bool accuracyGiven) {
   double s = ms / 1000.0;
   double factor = accuracyGiven ? 1.0 / accuracy : 18.2;
+  // An accuracy too fine for its reciprocal (a subnormal) means no rounding at all.
+  if (std::isinf(factor)) return s;
+  // nearbyint rounds ties to even in the default rounding mode, which nothing here changes.
   double r = std::nearbyint(s * factor) / factor;
   return accuracyGiven ? r : double(float(r));
 }
@@ -50,10 +53,16 @@ double Clock_Seconds(double accuracy, bool accuracyGiven) {
   return Clock_SecondsAt(Clock_MsOfDay(SDL_GetTicks()), accuracy, accuracyGiven);
 }
 
+int64_t Clock_DelayMs(double seconds) {
+  if (!(seconds >= 0 && seconds <= 2147483.647)) return -1;
+  return int64_t(seconds * 1000);
+}
+
 void Clock_Delay(double seconds) {
   if (Error_Pending()) return;
-  if (!(seconds >= 0 && seconds <= 2147483.647)) return Runtime_Error(5);
-  Sys_Sleep(uint32_t(seconds * 1000));
+  int64_t ms = Clock_DelayMs(seconds);
+  if (ms < 0) return Runtime_Error(5);
+  Sys_Sleep(uint32_t(ms));
 }
 
 void Random_Seed(double seed) {

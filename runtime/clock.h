@@ -27,5 +27,9 @@ void Random_Seed(double seed);
 float Random_Next(float x, bool xGiven);
 
 // Pure parts, for the operations above and their tests.
+// Clock_Seconds at ms milliseconds after midnight (the accuracy already checked).
 double Clock_SecondsAt(uint32_t ms, double accuracy, bool accuracyGiven);
+// Milliseconds after midnight at SDL tick count ticks, from the clock base, wrapping in 32 bits.
 uint32_t Clock_MsOfDay(uint32_t ticks);
+// The milliseconds Clock_Delay sleeps for seconds (truncated toward zero); -1 out of range.
+int64_t Clock_DelayMs(double seconds);

@@ -8,19 +8,28 @@
 #include <cstdint>
 
 struct MouseRecord {
-  int16_t x, y;       // pointer position in window pixels
-  int32_t buttons;    // bit n: SDL button n + 1 (0 left, 1 middle, 2 right, 3/4 wheel)
+  int16_t x, y;          // pointer position in window pixels
+  int32_t buttons;       // bit n: SDL button n + 1 (0 left, 1 middle, 2 right, 3/4 wheel)
   int16_t moveX, moveY;  // relative movement carried by this record
 };
 
-// -1 and the current record moves on when a newer one exists, else 0.
+// Records in the ring; an index wraps with AND (size - 1).
+enum : int32_t { MOUSE_QUEUE_SIZE = 65536 };
+
+// -1 and the current record moves on when a newer one exists, else 0 (also while an error
+// is pending).
 int32_t Mouse_Input();
-// Position of the current record in screen-page pixels, clamped to the page.
+// The current record as it stands (window pixels, raw button bits).
+MouseRecord Mouse_Current();
+// Position of the current record in screen-page pixels, clamped to the page; 0 while an
+// error is pending.
 float Mouse_X();
 float Mouse_Y();
-// -1 if button n (1 left, 2 right, 3 middle) is down in the current record. Error 5 below 1.
+// -1 if button n (1 left, 2 right, 3 middle) is down in the current record, 0 above 3.
+// Error 5 (and 0) below 1.
 int32_t Mouse_Button(int32_t n);
-// Hide the pointer over the window; show it again and release any grab.
+// Hide the pointer over the window; show it again and release any grab. Either call leaves
+// the pointer's visibility to the game from then on.
 void Mouse_Hide();
 void Mouse_Show();
 
@@ -28,7 +37,8 @@ void Mouse_Show();
 
 // Motions still to be stored without movement.
 void Mouse_SetMotionSkip(int32_t count);
-// After a new window surface: one record at the pointer's place, every unread record dropped.
+// After a new window surface: one record at the pointer's place (SDL_GetMouseState) with the
+// newest record's buttons; every unread record is dropped.
 void Mouse_RestartQueue();
 // True once the game has shown or hidden the pointer itself.
 bool Mouse_CursorVisibilitySet();

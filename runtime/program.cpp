@@ -127,6 +127,7 @@ static void takeFatalExit() {
     takeFatalExit();
     Sys_Sleep(16);
   }
+  SDL_WaitThread(timerThread, nullptr);  // it has left its loop; only its return is left
   TextFile_CloseAll();
   SDL_ShowCursor(SDL_DISABLE);
   SDL_FreeCursor(arrowCursor);

@@ -1,0 +1,231 @@
+// Loading pictures: PNG and JPEG files written here, bad files, and the game's own pictures.
+#include <gtest/gtest.h>
+#include <jpeglib.h>
+#include <png.h>
+#include <zlib.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "tests/image_page.h"
+
+namespace fs = std::filesystem;
+
+static std::vector<uint8_t> readBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+static void writeBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+// An RGBA picture w x h with a different colour and alpha in every pixel, as 0xAARRGGBB.
+static std::vector<uint32_t> testPattern(int w, int h) {
+  std::vector<uint32_t> argb;
+  for (int y = 0; y < h; y++)
+    for (int x = 0; x < w; x++)
+      argb.push_back(uint32_t((x * 50 + y * 7) & 255) << 24 | uint32_t(x * 40) << 16 | uint32_t(y * 60) << 8 | uint32_t(x * y));
+  return argb;
+}
+
+static void writePng(const std::string& path, int w, int h, const std::vector<uint32_t>& argb) {
+  std::vector<uint8_t> rgba;
+  for (uint32_t c : argb) rgba.insert(rgba.end(), {uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c), uint8_t(c >> 24)});
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  image.width = uint32_t(w);
+  image.height = uint32_t(h);
+  image.format = PNG_FORMAT_RGBA;
+  ASSERT_TRUE(png_image_write_to_file(&image, path.c_str(), 0, rgba.data(), 0, nullptr));
+}
+
+// A w x h JPEG of one colour at the best quality.
+static void writeJpeg(const std::string& path, int w, int h, uint8_t r, uint8_t g, uint8_t b) {
+  jpeg_compress_struct cinfo;
+  jpeg_error_mgr err;
+  cinfo.err = jpeg_std_error(&err);
+  jpeg_create_compress(&cinfo);
+  FILE* out = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(out, nullptr);
+  jpeg_stdio_dest(&cinfo, out);
+  cinfo.image_width = JDIMENSION(w);
+  cinfo.image_height = JDIMENSION(h);
+  cinfo.input_components = 3;
+  cinfo.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&cinfo);
+  jpeg_set_quality(&cinfo, 100, TRUE);
+  jpeg_start_compress(&cinfo, TRUE);
+  std::vector<uint8_t> row;
+  for (int x = 0; x < w; x++) row.insert(row.end(), {r, g, b});
+  while (cinfo.next_scanline < cinfo.image_height) {
+    JSAMPROW rows[1] = {row.data()};
+    jpeg_write_scanlines(&cinfo, rows, 1);
+  }
+  jpeg_finish_compress(&cinfo);
+  jpeg_destroy_compress(&cinfo);
+  std::fclose(out);
+}
+
+class ImageLoadTest : public ::testing::Test {
+ protected:
+  // Each test writes its files into a folder of its own, removed afterwards.
+  void SetUp() override {
+    page = Test_MakeScreenPage();
+    folder = ::testing::TempDir() + "brine_images_" + std::to_string(std::random_device()());
+    fs::create_directories(folder);
+  }
+  void TearDown() override {
+    pendingError = 0;
+    fs::remove_all(folder);
+  }
+  std::string tempPath(const std::string& name) const { return folder + "/" + name; }
+  // Image_Load of path must give -1, raise nothing and keep no record.
+  void expectRefused(const std::string& path, const std::string& what) {
+    int32_t before = Image_New(1, 1);
+    Image_Free(before, IMAGE_HANDLE_GIVEN);
+    EXPECT_EQ(Image_Load(path, 32, 1), -1) << what;
+    EXPECT_EQ(pendingError, 0) << what;
+    EXPECT_EQ(Image_New(1, 1), before) << what;  // the failed load gave its number back
+    Image_Free(before, IMAGE_HANDLE_GIVEN);
+  }
+  int32_t page = 0;
+  std::string folder;
+};
+
+TEST_F(ImageLoadTest, PngKeepsEveryPixelAndItsAlpha) {
+  std::string path = tempPath("alpha.png");
+  std::vector<uint32_t> pattern = testPattern(7, 5);
+  writePng(path, 7, 5, pattern);
+  int32_t h = Image_Load(path, 0, 0);
+  ASSERT_LT(h, -1);
+  const ImageRecord* r = Image_Record(-h);
+  ASSERT_EQ(r->width, 7);
+  ASSERT_EQ(r->height, 5);
+  for (int i = 0; i < 35; i++) EXPECT_EQ(r->pixels[i], pattern[size_t(i)]) << i;
+}
+
+TEST_F(ImageLoadTest, LoadedImageKeepsTheDefaultsOfANewImage) {
+  std::string path = tempPath("defaults.png");
+  writePng(path, 3, 3, testPattern(3, 3));
+  Image_Record(drawDest)->foreColor = 0xFF00FF00;
+  Image_Record(drawDest)->font = 8;
+  int32_t h = Image_Load(path, 32, 1);
+  ASSERT_LT(h, -1);
+  EXPECT_EQ(Image_Record(-h)->foreColor, 0xFFFFFFFFu);
+  EXPECT_EQ(Image_Record(-h)->font, 16);
+  EXPECT_EQ(Image_Record(-h)->ownership, uint32_t(IMAGE_OWNS_PIXELS));
+}
+
+TEST_F(ImageLoadTest, JpegLoadsFullyOpaque) {
+  std::string path = tempPath("solid.jpg");
+  writeJpeg(path, 20, 10, 200, 100, 50);
+  int32_t h = Image_Load(path, 32, 1);
+  ASSERT_LT(h, -1);
+  const ImageRecord* r = Image_Record(-h);
+  ASSERT_EQ(r->width, 20);
+  ASSERT_EQ(r->height, 10);
+  for (int i = 0; i < 200; i++) {
+    uint32_t c = r->pixels[i];
+    ASSERT_EQ(c >> 24, 255u) << i;
+    EXPECT_NEAR(int(c >> 16 & 255), 200, 2);
+    EXPECT_NEAR(int(c >> 8 & 255), 100, 2);
+    EXPECT_NEAR(int(c & 255), 50, 2);
+  }
+}
+
+TEST_F(ImageLoadTest, ModeRules) {
+  std::string path = tempPath("mode.png");
+  writePng(path, 2, 2, testPattern(2, 2));
+  EXPECT_EQ(Image_Load(path, 16, 1), 0);
+  EXPECT_EQ(pendingError, 5);
+  pendingError = 0;
+  EXPECT_LT(Image_Load(path, 256, 1), -1);
+  EXPECT_EQ(Image_Load("", 32, 1), -1);
+  EXPECT_EQ(pendingError, 0);
+  Image_Record(drawDest)->isTextPage = 1;  // no mode while the start-up page is the destination
+  EXPECT_EQ(Image_Load(path, 0, 0), 0);
+  EXPECT_EQ(pendingError, 5);
+  pendingError = 0;
+  EXPECT_LT(Image_Load(path, 32, 1), -1);  // with a mode it loads
+  Image_Record(drawDest)->isTextPage = 0;
+}
+
+TEST_F(ImageLoadTest, MissingEmptyAndForeignFilesGiveMinusOne) {
+  expectRefused(tempPath("does-not-exist.png"), "missing");
+  expectRefused(folder, "a folder");
+  writeBytes(tempPath("empty.png"), {});
+  expectRefused(tempPath("empty.png"), "empty");
+  writeBytes(tempPath("text.jpg"), {'h', 'e', 'l', 'l', 'o', '\n'});
+  expectRefused(tempPath("text.jpg"), "text");
+  writeBytes(tempPath("pic.gif"), {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0, 0, 0, ';'});
+  expectRefused(tempPath("pic.gif"), "gif");
+  writeBytes(tempPath("sig.png"), {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'});
+  expectRefused(tempPath("sig.png"), "png signature only");
+}
+
+// Every cut of a good file, and a flipped byte in its header, is refused.
+TEST_F(ImageLoadTest, TruncatedAndCorruptFilesGiveMinusOne) {
+  std::string png = tempPath("whole.png"), jpg = tempPath("whole.jpg"), cut = tempPath("cut");
+  writePng(png, 40, 30, testPattern(40, 30));
+  writeJpeg(jpg, 40, 30, 10, 20, 30);
+  for (const std::string& path : {png, jpg}) {
+    std::vector<uint8_t> bytes = readBytes(path);
+    ASSERT_GT(bytes.size(), 100u);
+    // Every cut in the first and the last 64 bytes, every 37th in between.
+    for (size_t length = 1; length < bytes.size(); length += length < 64 || length + 64 >= bytes.size() ? 1 : 37) {
+      writeBytes(cut, std::vector<uint8_t>(bytes.begin(), bytes.begin() + std::ptrdiff_t(length)));
+      expectRefused(cut, path + " cut at " + std::to_string(length));
+    }
+    bytes[path == png ? 17 : 3] ^= 0x40;  // the IHDR width, or the first marker's code
+    writeBytes(cut, bytes);
+    expectRefused(cut, path + " with a flipped header byte");
+  }
+}
+
+// Headers may claim up to 65535 x 65535 pixels; such a file is refused before its pixels are
+// allocated.
+TEST_F(ImageLoadTest, HugeSizesAreRefused) {
+  std::string png = tempPath("huge.png"), jpg = tempPath("huge.jpg");
+  writePng(png, 4, 4, testPattern(4, 4));
+  std::vector<uint8_t> bytes = readBytes(png);
+  // IHDR: width at 16, height at 20 (big-endian), then at 29 the CRC of its type and data.
+  bytes[16] = bytes[17] = bytes[20] = bytes[21] = 0;
+  bytes[18] = bytes[19] = bytes[22] = bytes[23] = 0xFF;
+  uint32_t crc = uint32_t(crc32(0, bytes.data() + 12, 17));
+  for (int i = 0; i < 4; i++) bytes[size_t(29 + i)] = uint8_t(crc >> (24 - 8 * i));
+  writeBytes(png, bytes);
+  expectRefused(png, "png of 65535 x 65535");
+
+  writeJpeg(jpg, 8, 8, 1, 2, 3);
+  bytes = readBytes(jpg);
+  for (size_t i = 2; i + 9 < bytes.size(); i++)
+    if (bytes[i] == 0xFF && bytes[i + 1] == 0xC0) {  // frame header: length, precision, height, width
+      bytes[i + 5] = bytes[i + 7] = 0xFF;
+      bytes[i + 6] = bytes[i + 8] = 0xF0;
+      break;
+    }
+  writeBytes(jpg, bytes);
+  expectRefused(jpg, "jpeg of 65520 x 65520");
+}
+
+TEST_F(ImageLoadTest, TheGamesOwnPicturesLoad) {
+  int pictures = 0;
+  for (const fs::directory_entry& entry : fs::directory_iterator(BRINE_ASSETS)) {
+    std::string path = entry.path().string(), kind = entry.path().extension().string();
+    if (kind != ".png" && kind != ".jpg") continue;
+    pictures++;
+    int32_t h = Image_Load(path, 32, 1);
+    ASSERT_LT(h, -1) << path;
+    const ImageRecord* r = Image_Record(-h);
+    bool opaque = true;
+    for (size_t i = 0; i < size_t(r->width) * r->height; i++) opaque = opaque && r->pixels[i] >> 24 == 255;
+    EXPECT_EQ(opaque, kind == ".jpg") << path;
+    Image_Free(h, IMAGE_HANDLE_GIVEN);
+  }
+  EXPECT_EQ(pictures, 12);
+}

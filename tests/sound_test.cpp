@@ -1,0 +1,344 @@
+// Sound handles and playback under SDL's dummy audio driver (set by CTest), where mixing runs in
+// real time. Each test runs in a process of its own under CTest; tests that need a fresh sound
+// table say so and skip otherwise.
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <cmath>
+#include <random>
+
+#include "runtime/error.h"
+#include "runtime/program.h"
+#include "sound/sound.h"
+#include "test_sounds.h"
+
+namespace {
+
+const std::string assets = BRINE_ASSETS "/";
+const char* const gameSounds[] = {"depth.ogg", "helicopter.ogg", "breaking up.ogg", "shutup.ogg",
+                                  "SOB.ogg", "idontseeit.ogg", "clack.ogg"};
+
+struct ErrorsCleared : ::testing::Test {
+  void SetUp() override { pendingError = 0; }
+  void TearDown() override { pendingError = 0; }
+};
+
+std::string tempPath(const std::string& name) { return ::testing::TempDir() + name; }
+
+// Wait up to ten seconds for handle to fall silent; true when it did.
+bool waitUntilSilent(int32_t handle) {
+  for (int i = 0; i < 1000 && Sound_IsPlaying(handle); i++) SDL_Delay(10);
+  return Sound_IsPlaying(handle) == 0;
+}
+
+// ---- arithmetic ---------------------------------------------------------------------------
+
+TEST(SoundArithmetic, VolumeLevels) {
+  EXPECT_EQ(Sound_VolumeLevel(1.0f), 128);
+  EXPECT_EQ(Sound_VolumeLevel(0.5f), 64);
+  EXPECT_EQ(Sound_VolumeLevel(0.999f), 128);
+  EXPECT_EQ(Sound_VolumeLevel(0.0f), 0);
+  EXPECT_EQ(Sound_VolumeLevel(0.25f), 32);
+  EXPECT_EQ(Sound_VolumeLevel(0.1f), 12);
+}
+
+TEST(SoundArithmetic, BalanceAngles) {
+  EXPECT_EQ(Sound_BalanceAngle(1, 1), 45);
+  EXPECT_EQ(Sound_BalanceAngle(-1, 1), 315);
+  EXPECT_EQ(Sound_BalanceAngle(0, -1), 180);
+  EXPECT_EQ(Sound_BalanceAngle(0, 1), 0);
+  // The depth sound lies in the screen plane (z = 0): only the side of x counts.
+  EXPECT_EQ(Sound_BalanceAngle(0.0025, 0), 90);
+  EXPECT_EQ(Sound_BalanceAngle(1, 0), 90);
+  EXPECT_EQ(Sound_BalanceAngle(-0.5, 0), 270);
+  // Just short of a full turn rounds up to 360, which is 0.
+  EXPECT_EQ(Sound_BalanceAngle(-0.001, 1), 0);
+  EXPECT_EQ(Sound_BalanceAngle(-0.01, 1), 359);
+}
+
+TEST(SoundArithmetic, DistanceBytes) {
+  // Every screen placement lies within 1 to sqrt(2): full loudness.
+  EXPECT_EQ(Sound_DistanceByte(1, 1, 0), 0);
+  EXPECT_EQ(Sound_DistanceByte(-0.2, 0.1, 1), 0);
+  EXPECT_EQ(Sound_DistanceByte(0, 0, 0), 0);
+  EXPECT_EQ(Sound_DistanceByte(0, 0, 7.8125), 2);
+  EXPECT_EQ(Sound_DistanceByte(0, 0, 7.8), 1);
+  EXPECT_EQ(Sound_DistanceByte(1e6, 0, 0), 255);
+  EXPECT_EQ(Sound_DistanceByte(INFINITY, 0, 1), 255);
+}
+
+TEST(SoundArithmetic, HandleCounterSkipsZeroAndOneOnWrap) {
+  EXPECT_EQ(Sound_NextHandle(2), 3u);
+  EXPECT_EQ(Sound_NextHandle(0xFFFFFFFEu), 0xFFFFFFFFu);
+  EXPECT_EQ(Sound_NextHandle(0xFFFFFFFFu), 2u);
+}
+
+// The parsing rules themselves (case, blanks, repeats, empty pieces) are shared with the font
+// options and pinned here once.
+TEST(SoundArithmetic, RequirementWords) {
+  uint32_t bits;
+  ASSERT_TRUE(Sound_ParseRequirements("vol,sync", &bits));
+  EXPECT_EQ(bits, SOUND_VOL | SOUND_SYNC);
+  ASSERT_TRUE(Sound_ParseRequirements("  Sync ,LEN,  pause,setpos ", &bits));
+  EXPECT_EQ(bits, SOUND_SYNC | SOUND_LEN | SOUND_PAUSE | SOUND_SETPOS);
+  ASSERT_TRUE(Sound_ParseRequirements("", &bits));
+  EXPECT_EQ(bits, 0u);
+  for (const char* bad : {"vol,VOL", "vol,,sync", "sync,", ",sync", " ", "volume", "vol sync", "vol;sync", "v\xd3l"})
+    EXPECT_FALSE(Sound_ParseRequirements(bad, &bits)) << bad;
+}
+
+// ---- the table ----------------------------------------------------------------------------
+
+using SoundTable = ErrorsCleared;
+
+const SoundSlot* slotOf(int32_t handle) {
+  for (int i = 0; i < SOUND_SLOTS; i++)
+    if (Sound_Slot(i)->handle == uint32_t(handle)) return Sound_Slot(i);
+  return nullptr;
+}
+
+int channelOf(int32_t handle) { return int(slotOf(handle) - Sound_Slot(0)); }
+
+TEST_F(SoundTable, SilentBufferHoldsSlotZero) {
+  EXPECT_EQ(Sound_Slot(0)->handle, 2u);
+  ASSERT_NE(Sound_Slot(0)->chunk, nullptr);
+  EXPECT_EQ(Sound_Slot(0)->chunk->alen, 32768u);
+}
+
+TEST_F(SoundTable, GameSoundsTakeHandlesThreeToNine) {
+  if (Sound_HandleCounter() != 3) GTEST_SKIP() << "needs a process where no sound was opened yet";
+  for (int i = 0; i < 7; i++) {
+    EXPECT_EQ(Sound_Open(assets + gameSounds[i], "vol,sync", true), 3 + i) << gameSounds[i];
+    const SoundSlot* slot = Sound_Slot(1 + i);
+    EXPECT_EQ(slot->handle, uint32_t(3 + i));
+    EXPECT_EQ(slot->capabilities, SOUND_CAN_MEMORY | SOUND_CAN_VOL);
+    EXPECT_EQ(slot->volume, 1.0f);
+    EXPECT_EQ(slot->length, slot->chunk->alen / 88200.0);
+    EXPECT_GT(slot->length, 0.1);
+  }
+  EXPECT_EQ(pendingError, 0);
+}
+
+TEST_F(SoundTable, FilesThatCannotBeDecodedGiveZeroAndTakeNoHandle) {
+  uint32_t counter = Sound_HandleCounter();
+  EXPECT_EQ(Sound_Open(assets + "no such sound.ogg", "vol,sync", true), 0);
+  std::vector<uint8_t> ogg = readFile(assets + "clack.ogg");
+  ASSERT_GT(ogg.size(), 200u);
+  writeFile(tempPath("truncated.ogg"), std::vector<uint8_t>(ogg.begin(), ogg.begin() + 100));
+  writeFile(tempPath("garbage.ogg"), std::vector<uint8_t>(5000, 0xA5));
+  writeFile(tempPath("empty.ogg"), {});
+  for (const char* name : {"truncated.ogg", "garbage.ogg", "empty.ogg"})
+    EXPECT_EQ(Sound_Open(tempPath(name), "vol,sync", true), 0) << name;
+  EXPECT_EQ(Sound_HandleCounter(), counter);
+  EXPECT_EQ(pendingError, 0);
+}
+
+TEST_F(SoundTable, HandleZeroIsSilentEverywhere) {
+  int32_t handle = Sound_Open(assets + "missing.ogg", "vol,sync", true);
+  ASSERT_EQ(handle, 0);
+  Sound_SetVolume(handle, 0.5f);
+  Sound_SetBalance(handle, 1, 0, 0);
+  Sound_Play(handle);
+  EXPECT_EQ(Sound_IsPlaying(handle), 0);
+  Sound_Stop(handle);
+  EXPECT_EQ(pendingError, 0);
+}
+
+TEST_F(SoundTable, OpensRefused) {
+  uint32_t counter = Sound_HandleCounter();
+  EXPECT_EQ(Sound_Open(assets + "clack.ogg", "vol,vol,sync", true), 0);
+  EXPECT_EQ(pendingError, 5);
+  pendingError = 0;
+  // Without an error: "SETPOS" with "SYNC", and no "SYNC" (streamed music is not built).
+  EXPECT_EQ(Sound_Open(assets + "clack.ogg", "sync,setpos", true), 0);
+  EXPECT_EQ(Sound_Open(assets + "clack.ogg", "vol", true), 0);
+  EXPECT_EQ(Sound_Open(assets + "clack.ogg", "", false), 0);
+  EXPECT_EQ(pendingError, 0);
+  EXPECT_EQ(Sound_HandleCounter(), counter);
+}
+
+TEST_F(SoundTable, NothingHappensWhileAnErrorIsPending) {
+  uint32_t counter = Sound_HandleCounter();
+  pendingError = 258;
+  EXPECT_EQ(Sound_Open(assets + "clack.ogg", "vol,sync", true), 0);
+  Sound_SetVolume(0, 7.0f);
+  Sound_Play(12345);
+  EXPECT_EQ(Sound_IsPlaying(12345), 0);
+  EXPECT_EQ(pendingError, 258);
+  EXPECT_EQ(Sound_HandleCounter(), counter);
+}
+
+// ---- operations on a handle ---------------------------------------------------------------
+
+TEST_F(SoundTable, VolumeRangeIsCheckedFirstEvenForHandleZero) {
+  for (float bad : {1.0001f, -0.01f, NAN}) {
+    Sound_SetVolume(0, bad);
+    EXPECT_EQ(pendingError, 5) << bad;
+    pendingError = 0;
+  }
+  Sound_SetVolume(0, 1.0f);
+  EXPECT_EQ(pendingError, 0);
+  int32_t handle = Sound_Open(assets + "clack.ogg", "vol,sync", true);
+  ASSERT_GT(handle, 2);
+  Sound_SetVolume(handle, 1.5f);
+  EXPECT_EQ(pendingError, 5);
+  EXPECT_EQ(slotOf(handle)->volume, 1.0f);
+  pendingError = 0;
+  Sound_SetVolume(handle, 0.5f);
+  EXPECT_EQ(slotOf(handle)->volume, 0.5f);
+  EXPECT_EQ(Mix_Volume(channelOf(handle), -1), 64);
+}
+
+TEST_F(SoundTable, HandlesThatNameNoSoundRaiseError5) {
+  void (*const operations[])(int32_t) = {
+      Sound_Play, Sound_Stop, [](int32_t h) { Sound_SetBalance(h, 1, 0, 0); },
+      [](int32_t h) { Sound_SetVolume(h, 0.5f); }, [](int32_t h) { EXPECT_EQ(Sound_IsPlaying(h), 0); }};
+  for (auto operation : operations) {
+    pendingError = 0;
+    operation(99999);
+    EXPECT_EQ(pendingError, 5);
+  }
+}
+
+TEST_F(SoundTable, VolumeAndBalanceNeedTheVolWord) {
+  int32_t handle = Sound_Open(assets + "clack.ogg", "sync", true);
+  ASSERT_GT(handle, 2);
+  Sound_SetVolume(handle, 0.5f);
+  EXPECT_EQ(pendingError, 5);
+  pendingError = 0;
+  Sound_SetBalance(handle, 1, 0, 0);
+  EXPECT_EQ(pendingError, 5);
+  pendingError = 0;
+  Sound_Play(handle);
+  Sound_Stop(handle);
+  EXPECT_EQ(pendingError, 0);
+}
+
+TEST_F(SoundTable, BalanceIsStoredAndNotANumberIsRefused) {
+  int32_t handle = Sound_Open(assets + "clack.ogg", "vol,sync", true);
+  ASSERT_GT(handle, 2);
+  const SoundSlot* slot = slotOf(handle);
+  Sound_SetBalance(handle, 0, 0.5, 0);  // straight ahead: z becomes 1
+  EXPECT_EQ(slot->x, 0.0f);
+  EXPECT_EQ(slot->y, 0.5f);
+  EXPECT_EQ(slot->z, 1.0f);
+  Sound_SetBalance(handle, 0.25, -1, 0);
+  EXPECT_EQ(slot->x, 0.25f);
+  EXPECT_EQ(slot->z, 0.0f);
+  Sound_SetBalance(handle, NAN, 0, 0);
+  EXPECT_EQ(pendingError, 5);
+  EXPECT_EQ(slot->x, 0.25f);
+}
+
+TEST_F(SoundTable, PlayingUntilTheEnd) {
+  writeToneWav(tempPath("short.wav"), 0.1, 440, 8000);
+  int32_t handle = Sound_Open(tempPath("short.wav"), "vol,sync", true);
+  ASSERT_GT(handle, 2);
+  EXPECT_EQ(Sound_IsPlaying(handle), 0);
+  for (int play = 0; play < 2; play++) {  // a finished sound plays again
+    Sound_Play(handle);
+    EXPECT_EQ(Sound_IsPlaying(handle), -1);
+    EXPECT_TRUE(waitUntilSilent(handle));
+  }
+  EXPECT_EQ(pendingError, 0);
+}
+
+TEST_F(SoundTable, PlayRestartsAndStopEnds) {
+  writeToneWav(tempPath("long.wav"), 3.0, 440, 8000);
+  int32_t handle = Sound_Open(tempPath("long.wav"), "vol,sync", true);
+  ASSERT_GT(handle, 2);
+  Sound_SetBalance(handle, 1, 0, 0);
+  Sound_Play(handle);
+  SDL_Delay(200);
+  Sound_Play(handle);
+  EXPECT_EQ(Sound_IsPlaying(handle), -1);
+  EXPECT_EQ(Mix_Playing(-1), 1);  // one copy only, on its own channel
+  EXPECT_EQ(Mix_Playing(channelOf(handle)), 1);
+  Sound_Stop(handle);
+  EXPECT_EQ(slotOf(handle)->started, 0);
+  EXPECT_EQ(Sound_IsPlaying(handle), 0);
+  EXPECT_EQ(Mix_Playing(channelOf(handle)), 0);
+  EXPECT_EQ(pendingError, 0);
+}
+
+// ---- damaged OGG files --------------------------------------------------------------------
+
+// The checksum of an Ogg page: CRC-32 with polynomial 0x04C11DB7, most significant bit first,
+// over the page with its checksum field zeroed.
+uint32_t oggChecksum(const uint8_t* page, size_t size) {
+  uint32_t crc = 0;
+  for (size_t i = 0; i < size; i++) {
+    crc ^= uint32_t(i >= 22 && i < 26 ? 0 : page[i]) << 24;
+    for (int bit = 0; bit < 8; bit++) crc = crc & 0x80000000u ? (crc << 1) ^ 0x04C11DB7u : crc << 1;
+  }
+  return crc;
+}
+
+struct OggPage {
+  size_t start, headerSize, bodySize;
+};
+
+std::vector<OggPage> oggPages(const std::vector<uint8_t>& file) {
+  std::vector<OggPage> pages;
+  for (size_t at = 0; at + 27 <= file.size() && std::equal(file.begin() + long(at), file.begin() + long(at) + 4, "OggS");) {
+    size_t segments = file[at + 26], header = 27 + segments, body = 0;
+    if (at + header > file.size()) break;
+    for (size_t i = 0; i < segments; i++) body += file[at + 27 + i];
+    if (at + header + body > file.size()) break;
+    pages.push_back({at, header, body});
+    at += header + body;
+  }
+  return pages;
+}
+
+void damagePage(std::vector<uint8_t>& file, const OggPage& page, std::mt19937& random, int flips) {
+  for (int i = 0; i < flips && page.bodySize > 0; i++)
+    file[page.start + page.headerSize + random() % page.bodySize] ^= uint8_t(1 + random() % 255);
+  uint32_t crc = oggChecksum(&file[page.start], page.headerSize + page.bodySize);
+  for (int i = 0; i < 4; i++) file[page.start + 22 + size_t(i)] = uint8_t(crc >> (8 * i));
+}
+
+TEST_F(SoundTable, DamagedOggFilesReachTheDecoderWithoutHarm) {
+  std::vector<uint8_t> original = readFile(assets + "clack.ogg");
+  std::vector<OggPage> pages = oggPages(original);
+  ASSERT_GE(pages.size(), 3u);
+  // Our checksum agrees with the file's own on every page.
+  for (const OggPage& page : pages) {
+    uint32_t stored = 0;
+    for (int i = 0; i < 4; i++) stored |= uint32_t(original[page.start + 22 + size_t(i)]) << (8 * i);
+    ASSERT_EQ(oggChecksum(&original[page.start], page.headerSize + page.bodySize), stored);
+  }
+  std::mt19937 random(20240611);
+  // Damaged headers are refused; damaged audio may decode to noise. Neither may crash.
+  int refused = 0;
+  for (int round = 0; round < 24; round++) {
+    std::vector<uint8_t> file = original;
+    damagePage(file, pages[size_t(round) % pages.size()], random, 1 + round % 8);
+    writeFile(tempPath("damaged.ogg"), file);
+    int32_t handle = Sound_Open(tempPath("damaged.ogg"), "vol,sync", true);
+    if (handle == 0) refused++;
+    EXPECT_EQ(pendingError, 0);
+  }
+  std::vector<uint8_t> file = original;
+  damagePage(file, pages[0], random, 16);
+  writeFile(tempPath("damaged.ogg"), file);
+  EXPECT_EQ(Sound_Open(tempPath("damaged.ogg"), "vol,sync", true), 0);
+  EXPECT_GT(refused, 0);
+}
+
+// ---- audio start-up -----------------------------------------------------------------------
+
+TEST(SoundStartUp, NoAudioDeviceEndsTheProcessWith10001) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");  // a fresh process, audio not yet open
+  // The exit status reaches the parent as its low eight bits.
+  EXPECT_EXIT(
+      {
+        SDL_putenv(const_cast<char*>("SDL_AUDIODRIVER=no-such-driver"));
+        Sound_Play(0);
+      },
+      ::testing::ExitedWithCode(10001 & 0xFF), "");
+}
+
+}  // namespace

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# run.sh PROBE CHECK: the window's caption, icon and place under a real window manager.
+# Starts its own Xvfb (on BRINE_E2E_DISPLAY if set, else a free display) and openbox.
+set -euo pipefail
+probe=$1
+check=$2
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+}
+trap cleanup EXIT
+
+if [ -n "${BRINE_E2E_DISPLAY:-}" ]; then
+  Xvfb "$BRINE_E2E_DISPLAY" -screen 0 1024x768x24 -nolisten tcp -noreset 2>/dev/null &
+  pids+=($!)
+  export DISPLAY=$BRINE_E2E_DISPLAY
+else
+  exec 3< <(exec Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp -noreset 2>/dev/null)
+  pids+=($!)
+  read -r -u 3 number
+  export DISPLAY=":$number"
+fi
+openbox --sm-disable >/dev/null 2>&1 &
+pids+=($!)
+"$check" manager
+
+status=0
+run() {  # run MODE CHECK-ARGS...
+  local mode=$1
+  shift
+  echo "== window_probe $mode"
+  SDL_AUDIODRIVER=dummy "$probe" "$mode" &
+  local probe_pid=$!
+  "$check" "$@" || status=1
+  kill "$probe_pid" 2>/dev/null || true
+  wait "$probe_pid" 2>/dev/null || true
+}
+# Moved while the start-up page shows, then made again at 800 x 600: the frame stays at (100, 1).
+run at frame 100 1
+# Centred: an 800 x 600 client area in the middle of the 1024 x 768 desktop.
+run centre client 112 84
+exit $status
