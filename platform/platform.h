@@ -89,3 +89,26 @@ void Sys_WindowPlaceFrame(int32_t x, int32_t y);
 // Main thread, after the window's surface was made again: put the frame back at the place
 // remembered by Sys_WindowPlaceFrame, if there is one.
 void Sys_WindowKeepPlace();
+
+// ---- files -------------------------------------------------------------------------------
+
+// Why a file could not be opened or read, in the terms the runtime's error numbers need.
+enum SysFileFailure {
+  SYS_FILE_OK,
+  SYS_FILE_NO_PATH,    // a directory named in the path does not exist
+  SYS_FILE_DENIED,     // access refused (a directory counts as refused, as it cannot be read)
+  SYS_FILE_NOT_FOUND,  // the file is missing, or any other cause
+  SYS_FILE_FAILED,     // a read failed for a reason other than access
+};
+
+// Open an existing file for reading only; it is never created and other programs may go on
+// reading and writing it. Only plain files open. Returns a handle (0 or more), or -1 with
+// *failure set. Game thread.
+int32_t Sys_FileOpenRead(const std::string& name, SysFileFailure* failure);
+// Read up to count bytes at byte offset into buffer. Returns the number read (0 at the end),
+// or -1 with *failure set (SYS_FILE_DENIED or SYS_FILE_FAILED).
+int64_t Sys_FileRead(int32_t handle, uint64_t offset, void* buffer, uint32_t count, SysFileFailure* failure);
+// Size of the open file now (it may grow or shrink while open); -1 when it cannot be had.
+int64_t Sys_FileSize(int32_t handle);
+// Close a handle from Sys_FileOpenRead.
+void Sys_FileClose(int32_t handle);
