@@ -4,6 +4,7 @@
 
 #include "game/game_state.h"
 #include "graphics/blit.h"
+#include "graphics/color.h"
 #include "graphics/draw.h"
 #include "runtime/mouse.h"
 #include "text/number_text.h"

@@ -6,6 +6,7 @@
 
 #include "game/game_state.h"
 #include "graphics/blit.h"
+#include "graphics/color.h"
 #include "graphics/draw.h"
 #include "runtime/clock.h"
 #include "sound/sound.h"
