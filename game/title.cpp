@@ -1,0 +1,82 @@
+// title.cpp: the title screen and its three text screens.
+#define STEP_FILE 9
+#include "game/step.h"
+
+#include "game/game_state.h"
+#include "graphics/blit.h"
+#include "graphics/color.h"
+#include "graphics/draw.h"
+#include "graphics/image.h"
+#include "graphics/screen.h"
+#include "graphics/window.h"
+#include "runtime/keyboard.h"
+#include "runtime/mouse.h"
+#include "text/font.h"
+#include "text/text_file.h"
+#include "text/text_output.h"
+
+static const char* const creditLine = "Made by the Brinemark team";
+
+// Lists the file named by textFileName over the dimmed title screen.
+static void showTextScreen() {
+  game.overImage = Image_Load("over.png", 0, 0); STEP;
+  Image_Put(0, 0, 800, 600, game.overImage, 0, 0, 0, 0, 0, 13); STEP;
+  Color_Set(Color_Rgb(250, 250, 200, 0, 0), 0, 0, 1); STEP;
+  Font_Set(16, 0, false); STEP;
+  TextFile_Open(game.textFileName, TEXT_FILE_INPUT, 1); STEP;
+  Text_Locate(1, 1, 0, 0, 0, 3); STEP;
+  while (!TextFile_AtEnd(1)) {
+    STEP;
+    TextFile_ReadLine(1, &game.textLine); STEP;
+    Text_Print(game.textLine, true); STEP;
+  }
+  STEP;
+  TextFile_Close(1, true); STEP;
+  Text_Print("", true); STEP;
+  Text_Print("Press any key to continue", true); STEP;
+  waitForKey(); STEP;
+}
+
+// The button of the title screen's right-hand column under (mouseX, mouseY), "" for none.
+static const char* buttonFile() {
+  if (game.mouseY > 345 && game.mouseY < 410) return "Credits.txt";
+  if (game.mouseY > 430 && game.mouseY < 490) return "Vorn License.txt";
+  if (game.mouseY > 515 && game.mouseY < 575) return "help.txt";
+  return "";
+}
+
+void runTitleScreen() {
+  for (;;) {
+    game.titleImage = Image_Load("title.jpg", 32, 1); STEP;
+    Screen_Set(game.titleImage); STEP;
+    game.iconImage = Image_Load("icon.jpg", 0, 0); STEP;
+    Window_SetIcon(game.iconImage); STEP;
+    Window_SetTitle("Brinemark"); STEP;
+    game.fontHandle = Font_Load("capture it.ttf", 22, "", false); STEP;
+    Text_SetPrintMode(2, 0, false); STEP;
+    Font_Set(game.fontHandle, 0, false); STEP;
+    Color_Set(Color_Rgb(50, 40, 80, 0, 0), 0, 0, 1); STEP;
+    Text_Locate(1, 505, 0, 0, 0, 3); STEP;
+    printItems({creditLine}); STEP;
+    for (;;) {
+      do {
+        Mouse_Input(); STEP;
+        game.mouseX = Mouse_X(); STEP;
+        game.mouseY = Mouse_Y(); STEP;
+      } while (!Mouse_Button(1));
+      STEP;
+      if (!(game.mouseX > 670 && game.mouseX < 790)) break;
+      STEP;
+      game.textFileName = buttonFile(); STEP;
+      if (!game.textFileName.empty()) break;
+      STEP;
+    }
+    STEP;
+    if (game.textFileName.empty()) break;
+    STEP;
+    showTextScreen(); STEP;
+    game.textFileName = ""; STEP;
+  }
+  STEP;
+  waitForButtonRelease(); STEP;
+}
