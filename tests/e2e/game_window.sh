@@ -1,8 +1,8 @@
-# Started, the game shows a 640 x 400 black window captioned "Untitled".
+# Started, the program shows a 640 x 400 black window captioned "Untitled" until its game draws.
 . "$(dirname "$0")/lib.sh"
 need_display
 
-start game "$BRINE_GAME"
+start game env BRINE_PROBE=idle "$BRINE_PROBE_EXE"
 game_window id "$pid"
 title_is "$id" Untitled
 [ "$gw" = 640 ] && [ "$gh" = 400 ] || fail "window is $gw x $gh, not 640 x 400"
