@@ -23,6 +23,8 @@ static std::atomic<int32_t> pageSwapState{0};      // 0 idle, 1 asked, 2 granted
 static std::atomic<int32_t> windowSurfaceValid{0};  // 0: clear the whole surface before the next copy
 static std::atomic<int32_t> fullScreenState{0};     // 0 window, 1 nearest mode, 2 nearest 4:3 mode
 static std::atomic<bool> presenting{false};
+// Full-screen state the game thread asks the presenter to take, plus one; 0 = no request.
+static std::atomic<int32_t> fullScreenRequest{0};
 
 static SDL_Surface* windowSurface;
 static int32_t windowWidth, windowHeight;
@@ -49,6 +51,23 @@ void Screen_StartPresenting() { presenting = true; }
 void Screen_RequestFullScreenToggle() { fullScreenToggles++; }
 
 bool Screen_IsFullScreen() { return fullScreenState.load(std::memory_order_relaxed) != 0; }
+
+// Ask the presenter for a full-screen state and wait (at most 2 s) until a pass has taken it.
+static void requestFullScreenState(int32_t state) {
+  if (!presenting.load()) return;
+  fullScreenRequest = state + 1;
+  for (int waited = 0; fullScreenRequest.load() != 0 && !exitRequested.load() && waited < 200; waited++) Sys_Sleep(10);
+}
+
+int32_t Screen_LeaveFullScreen() {
+  int32_t state = fullScreenState;
+  if (state != 0) requestFullScreenState(0);
+  return state;
+}
+
+void Screen_ReturnToFullScreen(int32_t state) {
+  if (state != 0) requestFullScreenState(state);
+}
 
 void Screen_Set(int32_t handle) {
   if (Error_Pending()) return;
@@ -184,6 +203,7 @@ void Screen_Present() {
   int32_t w = page->width, h = page->height;
 
   int32_t stateBefore = fullScreenState;
+  if (int32_t request = fullScreenRequest.exchange(0)) fullScreenState = request - 1;
   int32_t scale = 1, wantW = w, wantH = h, ox = 0, oy = 0;
   // Full screen shows a small page doubled, so the modes are chosen for the doubled size.
   bool small = w <= 512 && h <= 384;

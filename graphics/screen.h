@@ -31,6 +31,10 @@ void Screen_StartPresenting();
 void Screen_RequestFullScreenToggle();
 // True while the window is in one of the full-screen states.
 bool Screen_IsFullScreen();
+// Game thread, around a message box: full screen holds the keyboard and pointer, so the box
+// could not be answered. Leave it (returning the state left, 0 when windowed) and go back.
+int32_t Screen_LeaveFullScreen();
+void Screen_ReturnToFullScreen(int32_t state);
 
 struct ScreenMode {
   uint16_t width, height;

@@ -67,9 +67,6 @@ SysBoxAnswer Sys_MessageBox(const std::string& text, const std::string& caption,
 
 // ---- window ------------------------------------------------------------------------------
 
-// Show the program's window maximised (after an error box in full screen). Game thread.
-void Sys_WindowShowMaximized();
-
 // The native window is learnt once, after the first mode set; until then it is not yet known,
 // and with a video driver that has no native window it never is.
 enum SysWindowHandle { SYS_WINDOW_NOT_YET, SYS_WINDOW_KNOWN, SYS_WINDOW_NONE };

@@ -30,24 +30,6 @@ static bool sdlWindow(Display** display, Window* frame) {
   return *frame != 0;
 }
 
-void Sys_WindowShowMaximized() {
-  Display* display;
-  Window frame;
-  if (!sdlWindow(&display, &frame)) return;
-  Atom state = XInternAtom(display, "_NET_WM_STATE", False);
-  XEvent event{};
-  event.xclient.type = ClientMessage;
-  event.xclient.window = frame;
-  event.xclient.message_type = state;
-  event.xclient.format = 32;
-  event.xclient.data.l[0] = 1;  // add
-  event.xclient.data.l[1] = static_cast<long>(XInternAtom(display, "_NET_WM_STATE_MAXIMIZED_HORZ", False));
-  event.xclient.data.l[2] = static_cast<long>(XInternAtom(display, "_NET_WM_STATE_MAXIMIZED_VERT", False));
-  XMapRaised(display, frame);
-  XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
-  XFlush(display);
-}
-
 void Sys_WindowFetchHandle() {
   if (handleState.load() != SYS_WINDOW_NOT_YET) return;
   Display* display;

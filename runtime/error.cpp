@@ -123,12 +123,14 @@ void Error_RunDialog() {
   int32_t n = pendingError.load(std::memory_order_relaxed);
   std::string text, caption;
   Error_DialogText(n, errorLine, &text, &caption);
+  int32_t fullScreen = Screen_LeaveFullScreen();
   if (isCritical(n)) {
     Sys_MessageBox(text, caption, SYS_BOX_OK);
     Program_ExitAfterFatalError();
   }
   if (Sys_MessageBox(text, caption, SYS_BOX_YES_NO) == SYS_ANSWER_YES) {
-    if (Screen_IsFullScreen()) Sys_WindowShowMaximized();
+    // The window comes back as it was before the box, full screen again if it was.
+    Screen_ReturnToFullScreen(fullScreen);
     pendingError.store(0, std::memory_order_relaxed);
     return;
   }

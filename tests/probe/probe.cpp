@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "graphics/image.h"
+#include "graphics/screen.h"
 #include "runtime/clock.h"
 #include "runtime/error.h"
 #include "runtime/event.h"
@@ -34,6 +36,18 @@ static void error() {
     std::printf("step 287 ran after error %d\n", round);
     Event_Check(287);
   }
+}
+
+// An 800 x 600 page (full screen has a mode for it); once the test has switched to full
+// screen, an error box, and after it the window's state.
+static void fullScreenError() {
+  Screen_Set(Image_New(800, 600));
+  for (int i = 0; i < 600 && !Screen_IsFullScreen(); i++) step(1);
+  std::printf("full screen %d\n", Screen_IsFullScreen() ? 1 : 0);
+  Runtime_Error(5);
+  Event_Check(286);
+  std::printf("after the box: full screen %d\n", Screen_IsFullScreen() ? 1 : 0);
+  idle();
 }
 
 static void critical() {
@@ -85,11 +99,12 @@ int main() {
     const char* name;
     GameEntry entry;
   } probes[] = {{"idle", idle},     {"error", error}, {"critical", critical}, {"fatal", fatal},
-                {"divide", divide}, {"timer", timer}, {"quit", quit}};
+                {"divide", divide}, {"timer", timer}, {"quit", quit},
+                {"fullscreen_error", fullScreenError}};
   const char* wanted = std::getenv("BRINE_PROBE");
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
   for (const auto& probe : probes)
     if (wanted != nullptr && std::strcmp(wanted, probe.name) == 0) return Program_Run(probe.entry);
-  std::fprintf(stderr, "probe: set BRINE_PROBE to idle, error, critical, fatal, divide, timer or quit\n");
+  std::fprintf(stderr, "probe: set BRINE_PROBE to idle, error, critical, fatal, divide, timer, quit or fullscreen_error\n");
   return 2;
 }
