@@ -1,4 +1,4 @@
-// main.cpp: Brinemark's entry, its start-up and the level cycle.
+// start.cpp: the game's state, its start-up and the level cycle.
 //
 // The runtime starts the process and runs runGame on the game thread; game (all of the game's
 // state) belongs to that thread alone.
@@ -46,7 +46,7 @@ void loadAssets() {
   game.voiceVolume = 0.5f; STEP;
 }
 
-static void runGame() {
+void runGame() {
   game = GameState{};
   Window_Move(100, 1, 2); STEP;
   runTitleScreen(); STEP;
@@ -65,5 +65,3 @@ static void runGame() {
     }
   }
 }
-
-int main() { return Program_Run(runGame); }
