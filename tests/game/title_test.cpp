@@ -12,6 +12,13 @@ namespace {
 
 class TitleScreen : public GameTest {};
 
+// Records in use in the image table.
+int liveImages() {
+  int live = 0;
+  for (int32_t n = 0; n < Image_RecordCount(); n++) live += Image_Record(n)->inUse;
+  return live;
+}
+
 }  // namespace
 
 TEST_F(TitleScreen, ClickOnTheColumnsEdgeStartsTheGame) {
@@ -74,4 +81,23 @@ TEST_F(TitleScreen, ButtonOpensItsTextScreenAndAKeyLeadsBackToTheTitle) {
     EXPECT_EQ(game.mouseX, 100.0f);
     EXPECT_EQ(screenPage, -game.titleImage);
   }
+}
+
+TEST_F(TitleScreen, ImagesStayFlatHoweverOftenTheTextScreensAreShown) {
+  // Each visit shows the credits and the help, then starts; start-up then frees the title
+  // screen's icon.
+  auto visitCredits = [] {
+    GameTest::click(700, 380);
+    GameTest::typeKey('x');
+    GameTest::click(700, 545);
+    GameTest::typeKey('x');
+    GameTest::click(100, 100);
+    GameEnd end = GameTest::onGameThread(runTitleScreen);
+    Image_Free(game.iconImage, 1);
+    return end;
+  };
+  ASSERT_EQ(visitCredits(), GameEnd::RETURNED);
+  int live = liveImages();
+  for (int visit = 0; visit < 3; visit++) ASSERT_EQ(visitCredits(), GameEnd::RETURNED);
+  EXPECT_EQ(liveImages(), live);
 }
