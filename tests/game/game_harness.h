@@ -41,7 +41,8 @@ class GameTest : public ::testing::Test {
  public:
   // ---- the game thread ----------------------------------------------------------------------
 
-  // Run routine on a new game thread until it returns or ends the program.
+  // Run routine on a new game thread until it returns or ends the program; one still running
+  // after 10 s is ended at its next step end, as a closed window would end it (STUCK).
   static GameEnd onGameThread(const std::function<void()>& routine);
   // The same in two halves, for tests that feed input while the game waits.
   static void startOnGameThread(const std::function<void()>& routine);
@@ -70,11 +71,11 @@ class GameTest : public ::testing::Test {
 
   // ---- input, as the main thread's event pass delivers it ----------------------------------
 
-  static void press(int x, int y);                       // button 1 down: one record
-  static void release(int x, int y);                     // button 1 up: one record
-  static void click(int x, int y);                       // press and release
-  static void moveTo(int x, int y, bool buttonHeld);     // a motion: two records
-  static void typeKey(char c);                           // a key pressed and released
+  static void press(int x, int y);                    // button 1 down: one record
+  static void release(int x, int y);                  // button 1 up: one record
+  static void click(int x, int y);                    // press and release
+  static void moveTo(int x, int y, bool buttonHeld);  // a motion: two records
+  static void typeKey(char c);                        // a key pressed and released
 
   // ---- what the game shows and plays ---------------------------------------------------------
 
