@@ -44,6 +44,7 @@ enum Outcome { OUTCOME_NONE, OUTCOME_WON, OUTCOME_LOST };
 inline float INT(double v) { return float(__builtin_floor(v)); }
 
 // ---- the game's routines -----------------------------------------------------------------
+void runGame();  // the whole game: start-up, then levels for ever
 void runTitleScreen();
 void loadAssets();
 void resetPanelKnobs();

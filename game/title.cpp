@@ -19,7 +19,10 @@ static const char* const creditLine = "Made by the Brinemark team";
 
 // Lists the file named by textFileName over the dimmed title screen.
 static void showTextScreen() {
+  int32_t previousBackdrop = game.overImage;  // the backdrop of an earlier text screen
   game.overImage = Image_Load("over.png", 0, 0); STEP;
+  if (previousBackdrop < -1) Image_Free(previousBackdrop, 1);
+  STEP;
   Image_Put(0, 0, 800, 600, game.overImage, 0, 0, 0, 0, 0, 13); STEP;
   Color_Set(Color_Rgb(250, 250, 200, 0, 0), 0, 0, 1); STEP;
   Font_Set(16, 0, false); STEP;
@@ -45,12 +48,21 @@ static const char* buttonFile() {
   return "";
 }
 
+// Each text screen leads back to a title screen built afresh; the pictures of the one before
+// are freed once replaced, so memory stays flat however often the text screens are shown. The
+// last icon is left to start-up, which frees it.
 void runTitleScreen() {
+  int32_t previousIcon = 0;
   for (;;) {
+    int32_t previousTitle = game.titleImage;
     game.titleImage = Image_Load("title.jpg", 32, 1); STEP;
     Screen_Set(game.titleImage); STEP;
+    if (previousTitle < -1) Image_Free(previousTitle, 1);
+    STEP;
     game.iconImage = Image_Load("icon.jpg", 0, 0); STEP;
     Window_SetIcon(game.iconImage); STEP;
+    if (previousIcon < -1) Image_Free(previousIcon, 1);
+    previousIcon = game.iconImage; STEP;
     Window_SetTitle("Brinemark"); STEP;
     game.fontHandle = Font_Load("capture it.ttf", 22, "", false); STEP;
     Text_SetPrintMode(2, 0, false); STEP;

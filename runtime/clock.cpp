@@ -6,6 +6,7 @@
 
 #include <SDL.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <ctime>
@@ -17,6 +18,7 @@ uint32_t tickBase;
 uint32_t msAtTickBase;
 uint32_t randomState = 0x50000;
 static float lastRandom;
+static std::atomic<ClockDelayHook> delayHook{nullptr};  // set by tests only
 
 void Clock_TakeBase() {
   time_t first = time(nullptr);
@@ -62,8 +64,11 @@ void Clock_Delay(double seconds) {
   if (Error_Pending()) return;
   int64_t ms = Clock_DelayMs(seconds);
   if (ms < 0) return Runtime_Error(5);
+  if (ClockDelayHook hook = delayHook.load()) return hook(uint32_t(ms));
   Sys_Sleep(uint32_t(ms));
 }
+
+void Clock_SetDelayHook(ClockDelayHook hook) { delayHook = hook; }
 
 void Random_Seed(double seed) {
   if (Error_Pending()) return;

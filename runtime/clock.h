@@ -21,6 +21,11 @@ double Clock_Seconds(double accuracy, bool accuracyGiven);
 // Block the game thread for the given seconds (0 to 2,147,483.647, else error 5).
 void Clock_Delay(double seconds);
 
+// Tests use this to run the game without its waits: while a hook is set, Clock_Delay hands it
+// the milliseconds it would sleep and returns when the hook returns. nullptr sleeps again.
+using ClockDelayHook = void (*)(uint32_t ms);
+void Clock_SetDelayHook(ClockDelayHook hook);
+
 // Seed from the upper half of the double's bit pattern; the low byte of the old state stays.
 void Random_Seed(double seed);
 // Next value in [0, 1): x 0 repeats the last value, x < 0 restarts the sequence from x.

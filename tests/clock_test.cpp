@@ -170,3 +170,24 @@ TEST_F(ClockTest, DelayOutOfRangeIsError5) {
   Clock_Delay(0);
   EXPECT_EQ(pendingError.load(), 0);
 }
+
+namespace {
+uint32_t hookedMs[4];
+int hookedCount;
+void recordWait(uint32_t ms) { hookedMs[hookedCount++ % 4] = ms; }
+}  // namespace
+
+TEST_F(ClockTest, DelayHookTakesTheWaitAndErrorsStillComeFirst) {
+  hookedCount = 0;
+  Clock_SetDelayHook(recordWait);
+  Clock_Delay(2147483.647);  // returns at once: the hook does not sleep
+  Clock_Delay(0.2);
+  Clock_Delay(-1);
+  EXPECT_EQ(pendingError, 5);
+  pendingError = 0;
+  Clock_SetDelayHook(nullptr);
+  Clock_Delay(0.001);
+  ASSERT_EQ(hookedCount, 2);
+  EXPECT_EQ(hookedMs[0], 2147483647u);
+  EXPECT_EQ(hookedMs[1], 200u);
+}

@@ -1,0 +1,130 @@
+// The level's end: the success screen and its score, the failure screen and the new game
+// after it. The screens are read from a snapshot taken on the game thread while it waits.
+#include "graphics/image.h"
+#include "runtime/mouse.h"
+#include "text/font.h"
+#include "tests/game/game_harness.h"
+
+namespace {
+
+class Results : public GameTest {};
+
+const uint32_t successRed = 0xFF960A0A;     // (150, 10, 10)
+const uint32_t failureCream = 0xFFFAF0B4;   // (250, 240, 180)
+
+// "Press any key" in the 8-pixel font is the last thing printed before a result screen waits.
+std::function<bool()> pressAnyKeyPrintedAt(int32_t row) {
+  return [row] {
+    const ImageRecord* r = Image_Record(-game.screenImage);
+    return r->font == 8 && r->cursorRow == row + 1;
+  };
+}
+
+// The level loop's end of a level won: the success screen, then (after a key and the release
+// of the button) the transit. A snapshot is taken while the screen waits for the release.
+Pixels winAndShowSuccess() {
+  GameTest::snapshotWhen(pressAnyKeyPrintedAt(61));
+  GameTest::typeKey('x');
+  GameTest::startOnGameThread(showSuccess);
+  EXPECT_TRUE(GameTest::waitUntil(GameTest::snapshotTaken));
+  EXPECT_TRUE(GameTest::gameThreadRunning()) << "the success screen did not wait for the release";
+  GameTest::release(int(game.mouseX), int(game.mouseY));
+  EXPECT_EQ(GameTest::finishGameThread(), GameEnd::RETURNED);
+  return GameTest::snapshot();
+}
+
+}  // namespace
+
+TEST_F(Results, FirstLevelWonWithOneShotAndNoRockersScores58) {
+  game.targetX = 300;
+  game.targetY = 250;
+  press(302, 250);  // held until the success screen has been read
+  Outcome outcome = OUTCOME_NONE;
+  ASSERT_EQ(onGameThread([&] { outcome = runLevel(); }), GameEnd::RETURNED);
+  ASSERT_EQ(outcome, OUTCOME_WON);
+  EXPECT_EQ(game.fuel, 49.0f);
+
+  Pixels shown = winAndShowSuccess();
+  EXPECT_EQ(game.level, 1.0f);
+  EXPECT_EQ(game.totalScore, 58.0f);  // INT(49 + 49 x 1 x 0.2)
+  const int32_t font = game.fontHandle;
+  expectPrinted(shown, "Level 1  result:", 10, 325, font, successRed);
+  expectPrinted(shown, "Success", 11, 355, font, successRed);
+  expectPrinted(shown, "This level score", 17, 320, font, successRed);
+  expectPrinted(shown, " 58 ", 18, 385, font, successRed);
+  expectPrinted(shown, "Total Score", 20, 335, font, successRed);
+  expectPrinted(shown, " 58 ", 21, 380, font, successRed);
+  expectPrinted(shown, "Press any key", 61, 45, 8, successRed);
+
+  // Then the transit: fuel again, the next level's eight lights, the play area restored.
+  Pixels after = screen();
+  EXPECT_EQ(game.fuel, 50.0f);
+  EXPECT_EQ(lightsShown(after), "GGGGGGGG");
+  EXPECT_TRUE(sameRect(after, imagePixels(game.cleanScope), 125, 22, 792, 570));
+}
+
+TEST_F(Results, FuelAtItsFloorInLevel5Scores2) {
+  game.level = 4;
+  game.fuel = 3;
+  game.directionFinderOn = game.rangeMeterOn = 1;
+  game.totalScore = 100;
+  game.targetX = game.mouseX = 300;
+  game.targetY = game.mouseY = 250;
+  press(300, 250);
+  ASSERT_TRUE(Mouse_Input());
+  Outcome outcome = OUTCOME_NONE;
+  ASSERT_EQ(onGameThread([&] { outcome = fireShot(); }), GameEnd::RETURNED);
+  ASSERT_EQ(outcome, OUTCOME_WON);
+  EXPECT_EQ(game.fuel, 1.0f);
+
+  Pixels shown = winAndShowSuccess();
+  EXPECT_EQ(game.level, 5.0f);
+  EXPECT_EQ(game.totalScore, 102.0f);  // INT(1 + 1 x 5 x 0.2) = 2
+  expectPrinted(shown, "Level 5  result:", 10, 325, game.fontHandle, successRed);
+  expectPrinted(shown, " 2 ", 18, 385, game.fontHandle, successRed);
+  expectPrinted(shown, " 102 ", 21, 380, game.fontHandle, successRed);
+}
+
+TEST_F(Results, LostFirstGameShowsLevel1AndZeroThenANewGameBegins) {
+  game.shotsUsed = 7;
+  game.targetX = 200;
+  game.targetY = 300;
+  Sound_Play(game.helicopterSound);
+  press(400, 300);  // the last light, a miss; the button stays down
+  Outcome outcome = OUTCOME_NONE;
+  ASSERT_EQ(onGameThread([&] { outcome = runLevel(); }), GameEnd::RETURNED);
+  ASSERT_EQ(outcome, OUTCOME_LOST);
+
+  // The level cycle after a lost level: the failure screen, the knobs, the transit. "Q" is
+  // just a key here: it continues and does not end the program.
+  snapshotWhen(pressAnyKeyPrintedAt(51));
+  Pixels lastTransitWait;
+  onDelay([&](uint32_t) { lastTransitWait = screen(); });
+  startOnGameThread([] {
+    showFailure();
+    resetPanelKnobs();
+    runTransit();
+  });
+  ASSERT_TRUE(waitUntil(snapshotTaken));
+  EXPECT_TRUE(gameThreadRunning()) << "the failure screen did not wait for a key";
+  typeKey('Q');
+  ASSERT_EQ(finishGameThread(), GameEnd::RETURNED);
+
+  Pixels shown = snapshot();
+  const int32_t font = game.fontHandle;
+  EXPECT_TRUE(shows(shown, game.targetImage, 165, 288, 235, 312));  // revealed, unscaled
+  expectPrinted(shown, "Out of ammunition", 12, 305, font, failureCream);
+  expectPrinted(shown, "Level 1  result:", 15, 330, font, failureCream);
+  expectPrinted(shown, "Failure", 17, 365, font, failureCream);
+  expectPrinted(shown, "Total Score", 20, 335, font, failureCream);
+  expectPrinted(shown, " 0 ", 21, 380, font, failureCream);
+  expectPrinted(shown, "Press any key", 51, 45, 8, failureCream);
+
+  // The new game: level and score cleared, all eight lights green, "Moving to target area 1".
+  EXPECT_EQ(game.level, 0.0f);
+  EXPECT_EQ(game.totalScore, 0.0f);
+  EXPECT_EQ(game.shotsUsed, 0.0f);
+  EXPECT_EQ(game.fuel, 50.0f);
+  EXPECT_EQ(lightsShown(screen()), "GGGGGGGG");
+  expectPrinted(lastTransitWait, "Moving to target area 1 ", 17, 280, font, failureCream);
+}

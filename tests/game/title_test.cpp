@@ -1,0 +1,103 @@
+// The title screen: where a click starts the game, opens a text screen or does nothing, and
+// the way back from a text screen.
+#include <chrono>
+#include <thread>
+
+#include "graphics/image.h"
+#include "graphics/screen.h"
+#include "runtime/mouse.h"
+#include "tests/game/game_harness.h"
+
+namespace {
+
+class TitleScreen : public GameTest {};
+
+// Records in use in the image table.
+int liveImages() {
+  int live = 0;
+  for (int32_t n = 0; n < Image_RecordCount(); n++) live += Image_Record(n)->inUse;
+  return live;
+}
+
+}  // namespace
+
+TEST_F(TitleScreen, ClickOnTheColumnsEdgeStartsTheGame) {
+  // x 670 and 790 lie outside the button column even at a button's height. A second click
+  // behind it would start the game too; the mouse position tells which click did.
+  for (int x : {670, 790}) {
+    SCOPED_TRACE(x);
+    resetToLevelStart();
+    int32_t overImage = game.overImage;
+    click(x, 380);
+    click(100, 100);
+    ASSERT_EQ(onGameThread(runTitleScreen), GameEnd::RETURNED);
+    EXPECT_EQ(game.mouseX, float(x));
+    EXPECT_EQ(game.mouseY, 380.0f);
+    EXPECT_EQ(game.overImage, overImage) << "a text screen was shown";
+    EXPECT_EQ(screenPage, -game.titleImage);
+    EXPECT_EQ(Mouse_Input(), 0) << "the release wait drains the queue";
+  }
+}
+
+TEST_F(TitleScreen, ClickBetweenTwoButtonsDoesNothing) {
+  int32_t overImage = game.overImage;
+  click(700, 420);
+  click(100, 100);
+  ASSERT_EQ(onGameThread(runTitleScreen), GameEnd::RETURNED);
+  EXPECT_EQ(game.mouseX, 100.0f);  // the second click started the game
+  EXPECT_EQ(game.mouseY, 100.0f);
+  EXPECT_EQ(game.overImage, overImage);
+  EXPECT_EQ(game.textFileName, "");
+}
+
+TEST_F(TitleScreen, HeldButtonStartsTheGameOnlyWhenReleased) {
+  press(100, 100);
+  moveTo(120, 110, true);
+  startOnGameThread(runTitleScreen);
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_TRUE(gameThreadRunning()) << "started with the button still down";
+  release(120, 110);
+  ASSERT_EQ(finishGameThread(), GameEnd::RETURNED);
+  EXPECT_EQ(Mouse_Input(), 0) << "a record of the click is left for the first level";
+}
+
+TEST_F(TitleScreen, ButtonOpensItsTextScreenAndAKeyLeadsBackToTheTitle) {
+  struct Button {
+    int y;
+    const char* file;
+  };
+  for (Button button : {Button{380, "Credits.txt"}, Button{460, "Vorn License.txt"}, Button{545, "help.txt"}}) {
+    SCOPED_TRACE(button.file);
+    resetToLevelStart();
+    int32_t overImage = game.overImage;
+    std::string listed;
+    click(700, button.y);
+    typeKey('x');       // ends the text screen's key wait
+    click(100, 100);    // on the rebuilt title screen: start
+    ASSERT_EQ(onGameThread(runTitleScreen), GameEnd::RETURNED);
+    EXPECT_NE(game.overImage, overImage) << "no text screen";
+    EXPECT_EQ(game.textFileName, "");
+    EXPECT_FALSE(game.textLine.empty());
+    EXPECT_EQ(game.mouseX, 100.0f);
+    EXPECT_EQ(screenPage, -game.titleImage);
+  }
+}
+
+TEST_F(TitleScreen, ImagesStayFlatHoweverOftenTheTextScreensAreShown) {
+  // Each visit shows the credits and the help, then starts; start-up then frees the title
+  // screen's icon.
+  auto visitCredits = [] {
+    GameTest::click(700, 380);
+    GameTest::typeKey('x');
+    GameTest::click(700, 545);
+    GameTest::typeKey('x');
+    GameTest::click(100, 100);
+    GameEnd end = GameTest::onGameThread(runTitleScreen);
+    Image_Free(game.iconImage, 1);
+    return end;
+  };
+  ASSERT_EQ(visitCredits(), GameEnd::RETURNED);
+  int live = liveImages();
+  for (int visit = 0; visit < 3; visit++) ASSERT_EQ(visitCredits(), GameEnd::RETURNED);
+  EXPECT_EQ(liveImages(), live);
+}
