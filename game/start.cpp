@@ -20,7 +20,10 @@ GameState game;
 void loadAssets() {
   TimerEvent_Control(0, TIMER_ON, false); STEP;
   Random_Seed(Clock_Seconds(0, false)); STEP;
+  int32_t titleFont = game.fontHandle;
   game.fontHandle = Font_Load("capture it.ttf", 22, "", false); STEP;
+  if (titleFont >= 32) Font_Free(titleFont);  // the title screen's face, replaced
+  STEP;
   game.screenImage = Image_Load("scope.jpg", 32, 1); STEP;
   Screen_Set(game.screenImage); STEP;
   Image_Free(game.iconImage, 1); STEP;

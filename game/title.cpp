@@ -48,8 +48,8 @@ static const char* buttonFile() {
   return "";
 }
 
-// Each text screen leads back to a title screen built afresh; the pictures of the one before
-// are freed once replaced, so memory stays flat however often the text screens are shown. The
+// Each text screen leads back to a title screen built afresh; the pictures and the font of the
+// one before are freed once replaced, so memory stays flat however often the text screens are shown. The
 // last icon is left to start-up, which frees it.
 void runTitleScreen() {
   int32_t previousIcon = 0;
@@ -64,7 +64,10 @@ void runTitleScreen() {
     if (previousIcon < -1) Image_Free(previousIcon, 1);
     previousIcon = game.iconImage; STEP;
     Window_SetTitle("Brinemark"); STEP;
+    int32_t previousFont = game.fontHandle;
     game.fontHandle = Font_Load("capture it.ttf", 22, "", false); STEP;
+    if (previousFont >= 32) Font_Free(previousFont);
+    STEP;
     Text_SetPrintMode(2, 0, false); STEP;
     Font_Set(game.fontHandle, 0, false); STEP;
     Color_Set(Color_Rgb(50, 40, 80, 0, 0), 0, 0, 1); STEP;

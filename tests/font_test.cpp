@@ -67,6 +67,22 @@ TEST_F(Fonts, GameFontTwiceGivesTwoHandles) {
   EXPECT_EQ(pendingError, 0);
 }
 
+// A face loaded again and again stays within the table when the one it replaces is freed.
+TEST_F(Fonts, FreedEntriesAreTakenAgain) {
+  int32_t first = Font_Load(gameFont, 22.0, "", false);
+  ASSERT_GE(first, 32);
+  for (int i = 0; i < 2000; i++) {
+    int32_t next = Font_Load(gameFont, 22.0, "", false);
+    ASSERT_GE(next, 32) << "table full after " << i << " reloads";
+    Font_Free(first);
+    EXPECT_EQ(Font_Get(first), nullptr);
+    first = next;
+  }
+  Font_Free(16);
+  EXPECT_NE(Font_Get(16), nullptr) << "built-in fonts are never freed";
+  Font_Free(first);
+}
+
 TEST_F(Fonts, CellHeightsAcrossSizes) {
   // The face is the cell plus 2 pixels where one point up or down reaches it; the cell is the
   // rounded size whatever the face.

@@ -128,6 +128,13 @@ int32_t Font_Load(const std::string& fileName, double size, const std::string& o
   return handle;
 }
 
+void Font_Free(int32_t handle) {
+  if (Error_Pending() || handle < FONT_FIRST_LOADED || handle >= FONT_TABLE_SIZE) return;
+  FontRecord& font = fontTable[size_t(handle)];
+  if (font.face != nullptr) TTF_CloseFont(font.face);
+  font = FontRecord{};
+}
+
 SDL_Surface* Font_RenderGlyph(int32_t handle, uint16_t ch, bool shaded) {
   const FontRecord* font = Font_Get(handle);
   if (font == nullptr || font->face == nullptr) return nullptr;
