@@ -11,6 +11,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -50,6 +51,7 @@ struct Box {
   int focused = 0;            // button that Enter and Space press; the default button at first
   int pressed = -1;           // button held down by the mouse, -1 none
   unsigned keyDown = 0;       // key code last pressed in the box, 0 none
+  bool mapped = false;        // the box is on the screen
   char heldAtStart[32] = {};  // keys already down when the box appeared, until released
   bool pressedInside = false;
   int width = 0, height = 0;
@@ -388,16 +390,35 @@ static bool openBox(Box& box, const std::string& text, const std::string& captio
   return true;
 }
 
+// A box that appears while the game's own window is being mapped can lose the keyboard to it a
+// moment later; for its first second the box asks for the keyboard again whenever it lacks it.
+static const int FOCUS_CLAIM_MS = 1000, FOCUS_POLL_MS = 50;
+
+static void nextEvent(Box& box, bool managed, int* claimLeftMs, XEvent* e) {
+  while (*claimLeftMs > 0 && XPending(box.display) == 0) {
+    pollfd fd{ConnectionNumber(box.display), POLLIN, 0};
+    poll(&fd, 1, FOCUS_POLL_MS);
+    *claimLeftMs -= FOCUS_POLL_MS;
+    Window focus;
+    int revert;
+    XGetInputFocus(box.display, &focus, &revert);
+    if (focus != box.window && box.mapped) takeFocus(box, managed);
+  }
+  XNextEvent(box.display, e);
+}
+
 static SysBoxAnswer runBox(Box& box, SysBoxStyle style) {
   const SysBoxAnswer cancel = style == SYS_BOX_OK ? SYS_ANSWER_OK : SYS_ANSWER_NO;
   bool managed = windowManagerRunning(box.display);
   // Auto-repeat without its fake releases, so a held key stays held until it really comes up.
   XkbSetDetectableAutoRepeat(box.display, True, nullptr);
+  int claimLeftMs = FOCUS_CLAIM_MS;
   for (;;) {
     XEvent e;
-    XNextEvent(box.display, &e);
+    nextEvent(box, managed, &claimLeftMs, &e);
     switch (e.type) {
       case MapNotify:
+        box.mapped = true;
         takeFocus(box, managed);
         break;
       case Expose:
