@@ -102,7 +102,7 @@ pointer_is() {
     [ "$state" = "$1" ] && return 0
     sleep 0.1
   done
-  fail "the pointer is $state, not $1"
+  fail "the pointer is $state, not $1 ($(xdotool getmouselocation 2>&1), window at $gx,$gy)"
 }
 
 # close_within MS WHAT: the window manager's close request ends the program with exit code 0

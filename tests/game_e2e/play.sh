@@ -14,14 +14,20 @@ for point in "300 250" "520 400" "400 300" "200 310"; do
   pointer_is hidden
 done
 echo "the sight follows the pointer inside the scope"
+# Each move waits for the game's answer before the next: the game puts the pointer back where
+# it last saw it when it hides or shows it, so a second move not yet seen could be undone.
 at 750 120
 pointer_is shown
 sleep 0.5
 expect sight 200 310
-at 400 540
-pointer_is shown
 at 410 520
 expect --wait 10 sight 410 520
+pointer_is hidden
+at 400 540
+pointer_is shown
+expect sight 410 520
+at 390 500
+expect --wait 10 sight 390 500
 pointer_is hidden
 echo "outside the scope the pointer shows and the sight stays where it was"
 
