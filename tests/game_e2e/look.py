@@ -21,13 +21,11 @@ Checks:
                                then the cleared play area; KEEP gets its last picture with
                                all three messages; "moving" stops when the third shows
   sight X Y                    the play area is clean but for the sight at (X - 12, Y - 12)
-  nosight X Y                  no sight at (X - 12, Y - 12)
   rocker upper|lower on|off    the rocker's picture
   knob master|rotor|voice left|middle|right   the knob of that row at that stop, and only there
   mark X Y                     an explosion mark centred on (X, Y)
   same FILE X1 Y1 X2 Y2        the rectangle equals the one in a saved window picture
   line R,G,B TOP HEIGHT LEFT   text of exactly that colour in the band, starting near x LEFT
-  noline R,G,B TOP HEIGHT      no text of that colour in the band
   textscreen FILE              the text file listed line by line in the 8 x 16 font, then
                                "Press any key to continue"
   result                       a result screen; prints "success" or "failure"
@@ -35,6 +33,8 @@ Checks:
                                ("miss"), or a result screen ("success", "failure")
   needle                       the range needle; prints the closeness it shows
   locate X Y Q [X Y Q...]      prints where the target lies, from shots and their closeness
+  avoid X Y Q N                prints N points (x y ...) where the target cannot be, given the
+                               closeness Q of a shot at (X, Y)
   sametext FILE1 FILE2 R,G,B TOP HEIGHT   two saved pictures hold the same text in the band
 """
 import os
@@ -155,11 +155,6 @@ def check_line(img, rgb, top, height, left):
     return int(left) - 1 <= xs.min() <= int(left) + 8, what
 
 
-def check_noline(img, rgb, top, height):
-    xs, _ = text_pixels(img, colour(rgb), 0, int(top), WIDTH - 1, int(top) + int(height) - 1)
-    return len(xs) == 0, f"{len(xs)} pixels of {rgb} in rows {top} to {int(top) + int(height) - 1}"
-
-
 TRANSIT_TEXT = "250,240,180"
 VIEW = (125, 22, 792, 570)  # the transit's backdrop, cleared when it ends
 
@@ -254,11 +249,6 @@ def check_sight(img, x, y):
     rest[by1 - 22:by2 - 22 + 1, bx1 - 125:bx2 - 125 + 1] = False
     stray = int(rest.sum())
     return error < 1.5 and stray == 0, f"sight difference {error:.2f}, {stray} other pixels off the clean view"
-
-
-def check_nosight(img, x, y):
-    error = sight_error(img, int(x), int(y))
-    return error > 3, f"sight difference {error:.2f}"
 
 
 ROCKERS = {"upper": (676, 260, 719, 334), "lower": (730, 324, 773, 398)}
@@ -357,7 +347,31 @@ def locate(readings):
     return best(np.arange(x - 4, x + 4.5, 0.5), np.arange(y - 4, y + 4.5, 0.5))
 
 
-def check_sametext(img, first, second, rgb, top, height):
+def avoid(x0, y0, q0, count):
+    """count points in the scope, far apart, that a target at distance 350 - 5 q0 from (x0, y0)
+    cannot be near: each at least MARGIN further from it or nearer to it than that distance.
+    A closeness of 10 only says the target is 300 or more away."""
+    d0 = 350 - 5 * q0
+    points = [(x0, y0)]
+    for radius in range(215, -1, -5):
+        for step in range(72):
+            angle = step * 2 * np.pi / 72
+            x, y = 400 + radius * np.sin(angle), 300 + radius * np.cos(angle)
+            d = np.hypot(x - x0, y - y0)
+            far_enough = d <= d0 - MARGIN or (q0 > 10.01 and d >= d0 + MARGIN)
+            if far_enough and all(np.hypot(x - px, y - py) >= 40 for px, py in points):
+                points.append((round(x), round(y)))
+                if len(points) == count + 1:
+                    return points[1:]
+    return points[1:]
+
+
+# The hit radius is 50 pixels in the first level. The target stands still while a shot is
+# resolved and for a full 3 seconds after the timer is back on, so it hardly moves between shots.
+MARGIN = 100
+
+
+def check_sametext(first, second, rgb, top, height):
     """Both saved pictures hold the same text of that colour in the band."""
     masks = []
     for file in (first, second):
@@ -402,22 +416,30 @@ def main(argv):
     if args[:1] == ["--wait"]:
         wait, args = float(args[1]), args[2:]
     name, params = args[0], args[1:]
-    if name == "save":
-        Image.fromarray(grab(gx, gy).astype(np.uint8)).save(params[0], optimize=True)
-        return 0
-    img = grab(gx, gy)
+    # What needs no look at the window.
+    if name == "avoid":
+        points = avoid(float(params[0]), float(params[1]), float(params[2]), int(params[3]))
+        print(" ".join(f"{x} {y}" for x, y in points))
+        return 0 if len(points) == int(params[3]) else 1
     if name == "locate":
         print("%.0f %.0f" % locate([float(v) for v in params]))
+        return 0
+    if name == "sametext":
+        holds, what = check_sametext(*params)
+        print(what)
+        return 0 if holds else 1
+    img = grab(gx, gy)
+    if name == "save":
+        Image.fromarray(img.astype(np.uint8)).save(params[0], optimize=True)
         return 0
     if name in ("transit", "shot"):
         holds, what = (check_transit if name == "transit" else check_shot)(img, gx, gy, wait, *params)
         print(what)
         return 0 if holds else 1
     checks = {
-        "title": check_title, "lights": check_lights, "sight": check_sight, "nosight": check_nosight,
-        "rocker": check_rocker, "knob": check_knob, "mark": check_mark, "same": check_same,
-        "line": check_line, "noline": check_noline, "textscreen": check_textscreen, "result": check_result,
-        "needle": check_needle, "sametext": check_sametext,
+        "title": check_title, "lights": check_lights, "sight": check_sight, "rocker": check_rocker,
+        "knob": check_knob, "mark": check_mark, "same": check_same, "line": check_line,
+        "textscreen": check_textscreen, "result": check_result, "needle": check_needle,
     }
     end = time.monotonic() + wait
     while True:
