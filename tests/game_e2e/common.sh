@@ -44,7 +44,7 @@ expect() {
 # at X Y: the pointer to (X, Y) of the window.
 at() { xdotool mousemove --window "$id" "$1" "$2" || fail "xdotool mousemove"; }
 
-# The messages of the transit and the result screens: colour, top row of pixels, height, left.
+# The colour of the transit's messages and of the failure screen's texts.
 transit_colour=250,240,180
 
 # play_from_title: a click away from the buttons starts the game; returns once the first level
