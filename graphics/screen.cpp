@@ -172,14 +172,18 @@ static void convertInto(SDL_Surface* surface) {
 }
 
 // The game may be drawing into the page while it is copied; a frame can show a drawing in
-// progress, and nothing depends on it.
+// progress, and nothing depends on it. ThreadSanitizer is kept out of the page reads (a plain
+// loop, not memcpy, which it intercepts): each pixel the game draws would otherwise be a race
+// to look up and match to its suppression, which slows the presentation to a crawl once the
+// game draws whole screens, and loses the reading stack when the history runs out.
+__attribute__((no_sanitize("thread")))
 static void copyPage(const ImageRecord* page, uint32_t* target, int32_t stride, int32_t scale, int32_t ox, int32_t oy) {
   int32_t w = page->width, h = page->height;
   for (int32_t y = 0; y < h; y++) {
     const uint32_t* from = page->pixels + size_t(y) * w;
     uint32_t* to = target + size_t(oy + y * scale) * stride + ox;
     if (scale == 1) {
-      std::memcpy(to, from, size_t(w) * 4);
+      for (int32_t x = 0; x < w; x++) to[x] = from[x];
       continue;
     }
     for (int32_t x = 0; x < w; x++) to[2 * x] = to[2 * x + 1] = from[x];

@@ -1,0 +1,128 @@
+# common.sh: what the game's end-to-end tests share, on top of the runtime's tests/e2e/lib.sh.
+# They run the real game (BRINE_GAME, its pictures beside it) in the X server named by DISPLAY,
+# play it with xdotool like a user, and read its window with look.py. Every wait has a limit;
+# the program is killed when the test ends, whatever happens.
+#
+# Beyond lib.sh's variables the build gives BRINE_PYTHON (an interpreter with PIL and NumPy) and
+# BRINE_POINTER_SHOWN (asks the server whether the pointer is visible; empty without XFixes).
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+. "$here/../e2e/lib.sh"
+
+need_game_tools() {
+  need_display
+  if ! "${BRINE_PYTHON:-python3}" -c 'import numpy; from PIL import ImageGrab; ImageGrab.grab(bbox=(0, 0, 1, 1))' 2>/dev/null; then
+    echo "no python3 with PIL, NumPy and a screen grab: skipped"
+    exit 77
+  fi
+}
+
+# start_game: runs the game and waits for its 800 x 600 window titled "Brinemark"; sets $pid,
+# $id and the client area's $gx $gy.
+start_game() {
+  local tries
+  start game "$BRINE_GAME"
+  window_of id "$pid" '^Brinemark$'
+  for ((tries = 0; tries < 400; tries++)); do
+    geometry "$id"
+    [ "$gw" = 800 ] && [ "$gh" = 600 ] && return 0
+    sleep 0.05
+  done
+  fail "the window is $gw x $gh, not 800 x 600"
+}
+
+# looks [--wait SECONDS] CHECK ARGS...: whether the window shows it (see look.py); what was seen
+# goes to $seen.
+looks() {
+  seen=$("${BRINE_PYTHON:-python3}" "$here/look.py" "$gx" "$gy" "$@" 2>&1)
+}
+
+# expect [--wait SECONDS] CHECK ARGS...: the window shows it, or the test fails.
+expect() {
+  looks "$@" || fail "expected $*; saw: $seen"
+}
+
+# at X Y: the pointer to (X, Y) of the window.
+at() { xdotool mousemove --window "$id" "$1" "$2" || fail "xdotool mousemove"; }
+
+# The colour of the transit's messages and of the failure screen's texts.
+transit_colour=250,240,180
+
+# play_from_title: a click away from the buttons starts the game; returns once the first level
+# is ready.
+play_from_title() {
+  expect --wait 30 title
+  click "$id" 300 300
+  expect --wait 60 transit
+  expect lights GGGGGGGG
+}
+
+# fire X Y USED: one shot at (X, Y), USED lights spent with it. Waits for the light to darken,
+# then for the mark and the play area back, or for a result screen; sets $outcome to miss,
+# success or failure.
+fire() {
+  local x=$1 y=$2 used=$3 pattern X Y
+  # A pointer already there would not move, and the game would draw no sight: step aside first.
+  eval "$(xdotool getmouselocation --shell 2>/dev/null | grep -E '^[XY]=')"
+  if [ "$((X - gx))" = "$x" ] && [ "$((Y - gy))" = "$y" ]; then
+    at "$((x + 2))" "$y"
+    expect --wait 10 sight "$((x + 2))" "$y"
+  fi
+  at "$x" "$y"
+  expect --wait 10 sight "$x" "$y"
+  xdotool click 1 || fail "xdotool click"
+  pattern=$(printf "%${used}s" "" | tr ' ' O)........
+  expect --wait 10 lights "${pattern:0:8}"
+  expect --wait 20 shot "$x" "$y"
+  outcome=$seen
+}
+
+# hunt USED: plays a level with the range meter on, USED lights already spent, until a result
+# screen (its name in $outcome). Three shots around the centre give three distances from the
+# range needle; every later shot goes where the last four readings put the target.
+hunt() {
+  local used=$1 readings=() point from
+  if ! looks rocker lower on; then
+    click "$id" 752 362
+    expect --wait 10 rocker lower on
+  fi
+  for point in "400 300" "460 300" "400 360" next next next next next; do
+    if [ "$point" = next ]; then
+      from=$((${#readings[@]} > 12 ? ${#readings[@]} - 12 : 0))
+      looks locate "${readings[@]:from}" || fail "locate: $seen"
+      point=$seen
+    fi
+    used=$((used + 1))
+    fire $point "$used"
+    [ "$outcome" = miss ] || return 0
+    expect needle
+    readings+=($point "$seen")
+    echo "shot at ($point): closeness $seen"
+  done
+  fail "neither hit nor lost after eight shots"
+}
+
+# pointer_is shown|hidden: what the server shows over the window (skipped without XFixes).
+pointer_is() {
+  [ -n "${BRINE_POINTER_SHOWN:-}" ] || return 0
+  local i state
+  for ((i = 0; i < 100; i++)); do
+    state=$("$BRINE_POINTER_SHOWN") || fail "pointer_shown failed"
+    [ "$state" = "$1" ] && return 0
+    sleep 0.1
+  done
+  fail "the pointer is $state, not $1 ($(xdotool getmouselocation 2>&1), window at $gx,$gy)"
+}
+
+# close_within MS WHAT: the window manager's close request ends the program with exit code 0
+# within MS milliseconds; prints the time it took.
+close_within() {
+  local t0 ms
+  running "$pid" || fail "the game ended before the close request ($2)"
+  t0=$EPOCHREALTIME
+  "$BRINE_WM_CLOSE" "$id" || fail "could not send the close request"
+  wait_exit "$pid" 30
+  ms=$(elapsed_ms "$t0")
+  [ "$rc" = 0 ] || fail "exit code $rc after a close $2"
+  [ "$ms" -lt "$1" ] || fail "a close $2 took $ms ms (limit $1 ms)"
+  echo "close $2: $ms ms"
+}

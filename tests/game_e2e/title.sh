@@ -1,0 +1,38 @@
+# From the title screen: each of the three buttons lists its text file and a key brings the
+# title back; a click between two buttons does nothing; a click elsewhere starts the game,
+# whose transit prints its three messages and issues eight green lights one by one; then the
+# play screen shows, and "q" ends the program with exit code 0.
+. "$(dirname "$0")/common.sh"
+need_game_tools
+
+start_game
+expect --wait 30 title
+for button in "380 Credits.txt" "460 Vorn License.txt" "545 help.txt"; do
+  y=${button%% *}
+  file=${button#* }
+  click "$id" 730 "$y"
+  expect --wait 20 textscreen "$file"
+  press "$id" space
+  expect --wait 20 title
+  echo "button at y $y: $file, then the title again"
+done
+
+# Between the licence and help buttons: the title keeps waiting.
+click "$id" 730 500
+sleep 1
+expect title
+
+click "$id" 300 300
+expect --wait 60 transit
+echo "$seen"
+expect lights GGGGGGGG
+expect rocker upper off
+expect rocker lower off
+expect knob master middle
+expect knob rotor left
+expect knob voice middle
+
+press "$id" q
+wait_exit "$pid" 30
+[ "$rc" = 0 ] || fail "exit code $rc after q"
+echo "q ended the game with exit code 0"
