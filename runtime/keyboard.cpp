@@ -130,9 +130,13 @@ void Key_OnKeyUp(const SDL_KeyboardEvent& event) {
 
 std::string Key_Read() {
   if (Error_Pending()) return "";
-  Sys_Sleep(0);
   int32_t h = keys.head.load(std::memory_order_relaxed);
-  if (h == keys.tail.load(std::memory_order_acquire)) return "";
+  if (h == keys.tail.load(std::memory_order_acquire)) {
+    // The game's key waits call this in every pass: an empty read gives the core away for a
+    // moment, so a wait costs next to nothing and a key is still seen within a millisecond.
+    Sys_Sleep(1);
+    return "";
+  }
   KeyPair pair = keys.slots[h];
   keys.head.store((h + 1) % keySlots, std::memory_order_release);
   if (pair.character != 0 || pair.scan == 0) return std::string(1, char(pair.character));

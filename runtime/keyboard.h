@@ -7,6 +7,6 @@
 #include <string>
 
 // The oldest key as a 1-character string, or a zero byte and the scan code for an extended
-// key; "" when none is buffered or an error is pending. Yields the processor once per call,
-// so a loop that waits for a key does not spin.
+// key; "" when none is buffered or an error is pending. A read that finds no key sleeps
+// about a millisecond first, so a loop that waits for a key does not spin.
 std::string Key_Read();

@@ -21,6 +21,7 @@
 
 #include "graphics/image.h"
 #include "graphics/screen.h"
+#include "platform/platform.h"
 #include "runtime/error.h"
 #include "runtime/input_events.h"
 
@@ -138,7 +139,12 @@ int32_t Mouse_Input() {
   if (Error_Pending()) return 0;
   for (;;) {
     int32_t c = mouse.current.load(std::memory_order_acquire);
-    if (c == mouse.newest.load(std::memory_order_acquire)) return 0;
+    if (c == mouse.newest.load(std::memory_order_acquire)) {
+      // Every wait of the game for the mouse ends in an empty read; resting here a millisecond
+      // keeps those waits from spinning a core, well inside one 32 ms event pass.
+      Sys_Sleep(1);
+      return 0;
+    }
     if (mouse.current.compare_exchange_weak(c, (c + 1) & queueMask, std::memory_order_acq_rel)) return -1;
   }
 }
