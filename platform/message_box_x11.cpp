@@ -293,8 +293,8 @@ static bool keyAnswer(const Box& box, XKeyEvent& key, SysBoxStyle style, SysBoxA
     *answer = SYS_ANSWER_YES;
   else if (style == SYS_BOX_YES_NO && (sym == XK_n || sym == XK_N))
     *answer = SYS_ANSWER_NO;
-  else if (sym == XK_Escape)
-    *answer = style == SYS_BOX_OK ? SYS_ANSWER_OK : SYS_ANSWER_NO;
+  else if (sym == XK_Escape && style == SYS_BOX_OK)
+    *answer = SYS_ANSWER_OK;
   else if (sym == XK_Return || sym == XK_KP_Enter || sym == XK_space)
     *answer = box.buttons[box.focused].answer;
   else
@@ -408,7 +408,6 @@ static void nextEvent(Box& box, bool managed, int* claimLeftMs, XEvent* e) {
 }
 
 static SysBoxAnswer runBox(Box& box, SysBoxStyle style) {
-  const SysBoxAnswer cancel = style == SYS_BOX_OK ? SYS_ANSWER_OK : SYS_ANSWER_NO;
   bool managed = windowManagerRunning(box.display);
   // Auto-repeat without its fake releases, so a held key stays held until it really comes up.
   XkbSetDetectableAutoRepeat(box.display, True, nullptr);
@@ -428,8 +427,11 @@ static SysBoxAnswer runBox(Box& box, SysBoxStyle style) {
         XRefreshKeyboardMapping(&e.xmapping);
         break;
       case ClientMessage:
-        if (e.xclient.message_type == box.protocols && static_cast<Atom>(e.xclient.data.l[0]) == box.deleteWindow)
-          return cancel;
+        // A Yes/No box has no way out but its two answers: a stray close must not end the game.
+        // The request is still taken, so the window manager never kills the connection instead.
+        if (e.xclient.message_type == box.protocols && static_cast<Atom>(e.xclient.data.l[0]) == box.deleteWindow &&
+            style == SYS_BOX_OK)
+          return SYS_ANSWER_OK;
         break;
       case KeyPress:  // a key counts once it is released; see keyAnswer
         if (heldBefore(box, e.xkey.keycode)) break;

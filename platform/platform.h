@@ -59,8 +59,8 @@ enum SysBoxStyle { SYS_BOX_OK, SYS_BOX_YES_NO };
 enum SysBoxAnswer { SYS_ANSWER_OK, SYS_ANSWER_YES, SYS_ANSWER_NO };
 
 // A modal box with text, caption and the buttons of style; blocks the calling thread until it
-// is answered (mouse, or keys Y, N, Enter, Escape; a close request answers No, OK for an OK
-// box). The program's own window stays live: the main thread goes on presenting and queueing
+// is answered (mouse, or keys Y, N, Enter; an OK box also by Escape or a close request, which a
+// Yes/No box ignores, so that only a real answer ends the game). The program's own window stays live: the main thread goes on presenting and queueing
 // input meanwhile. With no display the box is written to standard error and answered No (OK
 // for an OK box).
 SysBoxAnswer Sys_MessageBox(const std::string& text, const std::string& caption, SysBoxStyle style);

@@ -50,12 +50,16 @@ wait_exit "$pid" 20
 [ "$rc" = 0 ] || fail "exit code $rc after No"
 ! grep -q 'error 4' "$work/error.out" || fail "a step ran after No"
 
-# Every other way of saying No: the N key, Escape, Tab to No and Enter, the box's close button.
-for way in n Escape Tab+Return close; do
+# Every other way of saying No: the N key, Tab to No and Enter, and N after Escape and the
+# box's close button, which answer nothing: the box stays and no step runs.
+for way in n Tab+Return Escape+close+n; do
   start "no-$way" env BRINE_PROBE=error "$BRINE_PROBE_EXE"
   window_of box "$pid" "$title"
   case $way in
-    close) wait_focus "$box" && "$BRINE_WM_CLOSE" "$box" ;;
+    Escape+close+n)
+      press "$box" Escape && "$BRINE_WM_CLOSE" "$box" && sleep 1
+      xdotool search --pid "$pid" --name "$title" >/dev/null || fail "Escape or the close button answered"
+      press "$box" n ;;
     Tab+Return) press "$box" Tab && xdotool key Return ;;
     *) press "$box" "$way" ;;
   esac
