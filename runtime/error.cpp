@@ -106,7 +106,7 @@ void Runtime_Error(int32_t n) {
   if (pendingError.load(std::memory_order_relaxed) != 0) return;
   if (n <= 0) n = 5;
   pendingError.store(n, std::memory_order_relaxed);
-  eventCheckPending.store(1, std::memory_order_release);
+  eventCheckPending.store(1);
 }
 
 void Error_DialogText(int32_t n, int32_t line, std::string* text, std::string* caption) {

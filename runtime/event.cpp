@@ -75,6 +75,9 @@ void TimerEvent_Control(int32_t timer, int32_t action, bool timerGiven) {
   if (t == nullptr) return;
   if (action == TIMER_ON) {
     t->state = 1;
+    // A tick marked just as the timer went off outlived the off; the timer thread will not
+    // mark it again while it waits, so the next step end runs it.
+    if (t->pending == 1) eventCheckPending.store(1);
   } else if (action == TIMER_OFF) {
     t->state = 0;
     uint8_t due = 1;
@@ -97,7 +100,7 @@ void TimerEvent_Poll(double now) {
     if (std::fabs(now - last) >= interval) last = now;  // fallen behind: missed ticks are dropped
     t.lastTick = last;
     t.pending = 1;
-    eventCheckPending.store(1, std::memory_order_release);
+    eventCheckPending.store(1);
   }
 }
 

@@ -29,8 +29,9 @@ static GameEntry gameEntry;
 static SDL_Thread* gameThread;
 static SDL_Thread* timerThread;
 static std::atomic<bool> gameThreadEnded{false};
-static std::atomic<bool> mainLoopRunning{false};
-static std::atomic<bool> fatalExitRequested{false};
+static std::atomic<bool> mainLoopRunning{false};  // from just before the game thread starts
+static std::atomic<int32_t> fatalExitCode{-1};      // -1: none asked
+
 static SDL_Cursor* arrowCursor;
 static bool keyRepeatOn;
 
@@ -93,6 +94,9 @@ static int gameThreadRoot(void*) {
     threadsStopped.fetch_or(1);
     endRequested = 1;
   } catch (const GameThreadEnd&) {
+  } catch (...) {
+    // A container or allocation that failed deep in the game: the one fatal error that names it.
+    Runtime_Error(257);
   }
   gameThreadEnded = true;
   return 0;
@@ -105,14 +109,15 @@ void Program_End() {
   throw GameThreadEnd{};
 }
 
-void Program_ExitAfterFatalError() {
-  if (Sys_IsMainThread() || !mainLoopRunning.load()) std::exit(0);
-  fatalExitRequested = true;
+void Program_ExitAfterFatalError(int32_t exitCode) {
+  if (Sys_IsMainThread() || !mainLoopRunning.load()) std::exit(exitCode);
+  fatalExitCode = exitCode;
   for (;;) Sys_Sleep(16);
 }
 
 static void takeFatalExit() {
-  if (fatalExitRequested.load()) std::exit(0);
+  int32_t code = fatalExitCode.load();
+  if (code >= 0) std::exit(code);
 }
 
 [[noreturn]] static void shutdown() {
@@ -163,8 +168,6 @@ static bool eventPass() {
 }
 
 [[noreturn]] static void mainLoop() {
-  mainLoopRunning = true;
-  Screen_StartPresenting();
   for (bool present = false;;) {
     Sys_Sleep(15);
     Sys_Sleep(1);
@@ -212,6 +215,10 @@ int Program_Run(GameEntry entry) {
 
   Screen_Init();
 
+  // Both hold before the game's first step: its first page swap already waits for a
+  // presentation pass, and a fatal error on its thread already leaves the exit to this one.
+  Screen_StartPresenting();
+  mainLoopRunning = true;
   gameThread = SDL_CreateThread(gameThreadRoot, nullptr);
   if (gameThread == nullptr) {
     std::fprintf(stderr, "Unable to create thread: %s\n", SDL_GetError());
@@ -222,5 +229,11 @@ int Program_Run(GameEntry entry) {
     std::fprintf(stderr, "Unable to create thread: %s\n", SDL_GetError());
     return 0;
   }
-  mainLoop();
+  try {
+    mainLoop();
+  } catch (...) {
+  }
+  // Only an exception leaves the loop: an allocation of the presentation or event pass failed.
+  Runtime_Error(257);
+  return 0;  // not reached: the fatal error ends the process
 }

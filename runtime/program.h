@@ -25,18 +25,18 @@ extern std::atomic<int32_t> threadsStopped;
 using GameEntry = void (*)();
 
 // The whole life of the process: start-up, the main loop, shutdown. Exits the process with
-// code 0 (100 when SDL cannot start, 7000 when the font engine cannot start); returns 0 only
-// when a thread cannot be created.
+// code 0 (100 when SDL cannot start, 7000 when the font engine cannot start, 10001 when the
+// audio device cannot be opened); returns 0 only when a thread cannot be created.
 int Program_Run(GameEntry entry);
 
 // End the program from the game thread: ask for shutdown, wait for it to begin, and end the
 // game thread on the spot. Never returns; no game step runs after it.
 [[noreturn]] void Program_End();
 
-// End the process with code 0 after a fatal error box. On the main thread (or before the main
-// loop runs) the process exits at once; on another thread the main loop is asked to exit, so
-// SDL is never shut down under the feet of a presentation pass.
-[[noreturn]] void Program_ExitAfterFatalError();
+// End the process with exitCode (0 after a fatal error box). On the main thread (or before the
+// main loop runs) the process exits at once; on another thread the main loop is asked to exit,
+// so SDL is never shut down under the feet of a presentation pass.
+[[noreturn]] void Program_ExitAfterFatalError(int32_t exitCode = 0);
 
 // The folder of an executable path: cut at the last '\\' or '/', or just after the last ':'.
 // A path without any of them is returned whole.

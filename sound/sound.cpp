@@ -11,10 +11,12 @@
 #include <SDL_mixer.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 #include "runtime/error.h"
 #include "runtime/options.h"
+#include "runtime/program.h"
 
 enum { SILENCE_BYTES = 32768 };
 
@@ -59,10 +61,16 @@ bool Sound_ParseRequirements(const std::string& text, uint32_t* bits) {
 // ---- the table ----------------------------------------------------------------------------
 
 // Open the device once: 22,050 Hz, signed 16-bit stereo, 1024-sample chunks, one mixer channel
-// per slot. Without a device the process cannot go on, and ends with status 10001.
+// per slot. Without a device the process cannot go on: it says why, as start-up does when SDL
+// cannot start, and ends with status 10001 on the main thread, like every fatal end.
 static void startAudio() {
   if (sound.audioOpen) return;
-  if (Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 1024) < 0) std::exit(10001);
+  if (Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 1024) < 0) {
+    // When start-up found no audio driver, a later open fails on this thread with no message.
+    const char* why = Mix_GetError();
+    std::fprintf(stderr, "Unable to open audio: %s\n", *why != '\0' ? why : "no audio device");
+    Program_ExitAfterFatalError(10001);
+  }
   std::atexit(Mix_CloseAudio);
   Mix_AllocateChannels(SOUND_SLOTS);
   sound.audioOpen = true;

@@ -330,15 +330,15 @@ TEST_F(SoundTable, DamagedOggFilesReachTheDecoderWithoutHarm) {
 
 // ---- audio start-up -----------------------------------------------------------------------
 
-TEST(SoundStartUp, NoAudioDeviceEndsTheProcessWith10001) {
+TEST(SoundStartUp, NoAudioDeviceSaysWhyAndEndsTheProcessWith10001) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");  // a fresh process, audio not yet open
-  // The exit status reaches the parent as its low eight bits.
+  // The exit status reaches the parent as its low eight bits; the reason goes to standard error.
   EXPECT_EXIT(
       {
         SDL_putenv(const_cast<char*>("SDL_AUDIODRIVER=no-such-driver"));
         Sound_Play(0);
       },
-      ::testing::ExitedWithCode(10001 & 0xFF), "");
+      ::testing::ExitedWithCode(10001 & 0xFF), "^Unable to open audio: .+\n$");
 }
 
 }  // namespace

@@ -84,6 +84,19 @@ TEST_F(Timer, OffAndDefineDropADueTick) {
   EXPECT_EQ(ticks, 0);
 }
 
+// The timer thread marked a tick just as the timer went off, and the step end that took the
+// flag found the timer off: switched on again, the timer runs that tick at the next step end.
+TEST_F(Timer, TickMarkedAsTheTimerWentOffRunsOnceItIsOnAgain) {
+  TimerEvent_Define(0, 3.0, countTick);
+  TimerEvent_Control(0, TIMER_ON, false);
+  TimerEvent_Poll(10.0);
+  TimerEvent_Poll(13.5);
+  eventCheckPending = 0;
+  TimerEvent_Control(0, TIMER_ON, false);
+  Event_Check(1);
+  EXPECT_EQ(ticks, 1);
+}
+
 TEST_F(Timer, BadTimerNumbersRaiseError5) {
   TimerEvent_Control(1, TIMER_ON, true);
   EXPECT_EQ(pendingError, 5);

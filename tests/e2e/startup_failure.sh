@@ -1,4 +1,6 @@
-# Without a usable video driver the game says why on standard error and exits with 100.
+# Without a usable video driver the game says why on standard error and exits with 100; without
+# an audio device it says why at the click that starts a game, which first needs sound, and
+# exits with 10001 (17 to this shell).
 . "$(dirname "$0")/lib.sh"
 
 # A driver named by the user that does not exist.
@@ -17,3 +19,10 @@ rc=$?
 grep -Eq '^Unable to init SDL: .+' "$work/nodisplay.err" || fail "no 'Unable to init SDL: ' line without a display"
 [ ! -s "$work/nodisplay.out" ] || fail "something on standard output without a display"
 echo "$(cat "$work/named.err") / $(cat "$work/nodisplay.err")"
+
+[ -n "${DISPLAY:-}" ] || exit 0
+start noaudio env SDL_AUDIODRIVER=no-such-driver "$BRINE_GAME"
+window_of id "$pid" '^Brinemark$'
+sleep 1 && click "$id" 300 300
+wait_exit "$pid" 30
+[ "$rc" = 17 ] && grep -Eqx 'Unable to open audio: .+' "$work/noaudio.err" || fail "no audio: exit code $rc"

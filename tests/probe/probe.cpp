@@ -7,10 +7,12 @@
 //   divide    divides an integer by zero
 //   timer     runs timer 0 every 0.25 s and says when each tick runs
 //   quit      ends the program itself after a few steps
+//   throw     fails an allocation deep in a step
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "graphics/image.h"
 #include "graphics/screen.h"
@@ -74,6 +76,11 @@ __attribute__((no_sanitize("integer-divide-by-zero"))) static void divide() {
   idle();
 }
 
+static void fail() {
+  step(1);
+  throw std::bad_alloc();
+}
+
 static std::chrono::steady_clock::time_point started;
 
 static void onTick() {
@@ -100,11 +107,11 @@ int main() {
     GameEntry entry;
   } probes[] = {{"idle", idle},     {"error", error}, {"critical", critical}, {"fatal", fatal},
                 {"divide", divide}, {"timer", timer}, {"quit", quit},
-                {"fullscreen_error", fullScreenError}};
+                {"fullscreen_error", fullScreenError}, {"throw", fail}};
   const char* wanted = std::getenv("BRINE_PROBE");
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
   for (const auto& probe : probes)
     if (wanted != nullptr && std::strcmp(wanted, probe.name) == 0) return Program_Run(probe.entry);
-  std::fprintf(stderr, "probe: set BRINE_PROBE to idle, error, critical, fatal, divide, timer, quit or fullscreen_error\n");
+  std::fprintf(stderr, "probe: set BRINE_PROBE to idle, error, critical, fatal, divide, timer, quit, fullscreen_error or throw\n");
   return 2;
 }
