@@ -31,7 +31,6 @@ static SDL_Thread* timerThread;
 static std::atomic<bool> gameThreadEnded{false};
 static std::atomic<bool> mainLoopRunning{false};  // from just before the game thread starts
 static std::atomic<int32_t> fatalExitCode{-1};      // -1: none asked
-
 static SDL_Cursor* arrowCursor;
 static bool keyRepeatOn;
 

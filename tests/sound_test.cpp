@@ -330,9 +330,9 @@ TEST_F(SoundTable, DamagedOggFilesReachTheDecoderWithoutHarm) {
 
 // ---- audio start-up -----------------------------------------------------------------------
 
-TEST(SoundStartUp, NoAudioDeviceSaysWhyAndEndsTheProcessWith10001) {
+TEST(SoundStartUp, NoAudioDeviceEndsTheProcessWith10001) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");  // a fresh process, audio not yet open
-  // The exit status reaches the parent as its low eight bits; the reason goes to standard error.
+  // The exit status reaches the parent as its low eight bits.
   EXPECT_EXIT(
       {
         SDL_putenv(const_cast<char*>("SDL_AUDIODRIVER=no-such-driver"));

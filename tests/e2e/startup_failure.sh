@@ -1,6 +1,5 @@
 # Without a usable video driver the game says why on standard error and exits with 100; without
-# an audio device it says why at the click that starts a game, which first needs sound, and
-# exits with 10001 (17 to this shell).
+# an audio device, at the click that starts a game and first needs sound, with 10001 (17 here).
 . "$(dirname "$0")/lib.sh"
 
 # A driver named by the user that does not exist.
@@ -22,7 +21,5 @@ echo "$(cat "$work/named.err") / $(cat "$work/nodisplay.err")"
 
 [ -n "${DISPLAY:-}" ] || exit 0
 start noaudio env SDL_AUDIODRIVER=no-such-driver "$BRINE_GAME"
-window_of id "$pid" '^Brinemark$'
-sleep 1 && click "$id" 300 300
-wait_exit "$pid" 30
+window_of id "$pid" '^Brinemark$' && sleep 1 && click "$id" 300 300 && wait_exit "$pid" 30
 [ "$rc" = 17 ] && grep -Eqx 'Unable to open audio: .+' "$work/noaudio.err" || fail "no audio: exit code $rc"

@@ -1,14 +1,12 @@
 # The play screen: the sight follows the pointer inside the scope, where the system pointer is
 # hidden, and stays put while the pointer, shown again, is outside; each rocker shows its on
 # picture and then its off look again; each slider stop moves its row's knob; a shot darkens
-# the first light, shows its mark while the game waits and then gives the view back. A level
-# without input waits without keeping a core busy.
+# the first light, shows its mark while the game waits and then gives the view back.
 . "$(dirname "$0")/common.sh"
 need_game_tools
 
 start_game
 play_from_title
-waits_cool "a level without input"
 
 for point in "300 250" "520 400" "400 300" "200 310"; do
   at $point
