@@ -68,7 +68,7 @@ TEST_F(Timer, AtMostOneTickOutstandingAndCatchUp) {
   EXPECT_EQ(ticks, 3);
 }
 
-TEST_F(Timer, OffAndDefineDropADueTickAndOnRunsOneLeftOver) {
+TEST_F(Timer, OffAndDefineDropADueTick) {
   TimerEvent_Define(0, 3.0, countTick);
   TimerEvent_Control(0, TIMER_ON, false);
   TimerEvent_Poll(10.0);
@@ -82,8 +82,7 @@ TEST_F(Timer, OffAndDefineDropADueTickAndOnRunsOneLeftOver) {
   TimerEvent_Define(0, 3.0, countTick);
   Event_Check(1);
   EXPECT_EQ(ticks, 0);
-  // A tick marked as the timer went off, whose flag a step end took while it was off, runs
-  // once the timer is on again.
+  // Marked as the timer went off and its flag taken meanwhile, a tick runs once it is on again.
   TimerEvent_Poll(18.0);
   TimerEvent_Poll(21.5);
   eventCheckPending = 0;

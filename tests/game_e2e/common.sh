@@ -30,8 +30,7 @@ start_game() {
   fail "the window is $gw x $gh, not 800 x 600"
 }
 
-# waits_cool WHAT: over three seconds of waiting the game's threads use at most a quarter of a
-# core (CPU time from /proc, not wall time).
+# waits_cool WHAT: waiting three seconds, the game uses at most a quarter of a core's CPU time.
 waits_cool() {
   local s t0 w0
   s=$(<"/proc/$pid/stat") && set -- "$1" ${s##*) } && t0=$((${13} + ${14})) w0=$EPOCHREALTIME && sleep 3
