@@ -28,6 +28,10 @@ bool Sys_ChangeDirectory(const std::string& path);
 // Block the calling thread for ms milliseconds; 0 only yields the processor.
 void Sys_Sleep(uint32_t ms);
 
+// The calendar time: whole seconds since the epoch and the milliseconds (0 to 999) of the
+// second begun; false (nothing set) when the system clock cannot be read.
+bool Sys_CalendarTime(int64_t* seconds, uint32_t* ms);
+
 // Install handler as the arithmetic-fault (division by zero) handler of the process.
 void Sys_OnArithmeticFault(void (*handler)());
 

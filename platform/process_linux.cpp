@@ -1,4 +1,4 @@
-// process_linux.cpp: process services on Linux (module path, working directory, sleep,
+// process_linux.cpp: process services on Linux (module path, working directory, sleep, time,
 // arithmetic-fault signal, thread identity). Holds only the id of the main thread, written once
 // at start-up before any other thread exists.
 #include "platform/platform.h"
@@ -37,6 +37,14 @@ void Sys_Sleep(uint32_t ms) {
   timespec wait{static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
   while (nanosleep(&wait, &wait) != 0) {
   }
+}
+
+bool Sys_CalendarTime(int64_t* seconds, uint32_t* ms) {
+  timespec now;
+  if (clock_gettime(CLOCK_REALTIME, &now) != 0) return false;
+  *seconds = now.tv_sec;
+  *ms = static_cast<uint32_t>(now.tv_nsec / 1000000);
+  return true;
 }
 
 static void (*faultHandler)();
