@@ -15,6 +15,10 @@
 // caption, moves the window and opens message boxes while the main thread polls events).
 void Sys_InitThreads();
 
+// Next in main: memory blocks of 128 KB and more (pictures, decoded sounds, the decoders'
+// buffers) go back to the system as soon as they are freed.
+void Sys_InitMemory();
+
 // With no video driver named by the user, ask SDL for the X11 driver, so that a machine without
 // a display fails cleanly instead of falling back to a terminal-art driver.
 void Sys_PreferWindowSystemVideo();

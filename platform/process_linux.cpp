@@ -1,12 +1,13 @@
 // process_linux.cpp: process services on Linux (module path, working directory, sleep, time,
-// arithmetic-fault signal, thread identity). Holds only the id of the main thread, written once
-// at start-up before any other thread exists.
+// memory, arithmetic-fault signal, thread identity). Holds only the id of the main thread,
+// written once at start-up before any other thread exists.
 #include "platform/platform.h"
 
 #include <X11/Xlib.h>
 #include <csignal>
 #include <cstdlib>
 #include <ctime>
+#include <malloc.h>
 #include <pthread.h>
 #include <sched.h>
 #include <unistd.h>
@@ -14,6 +15,10 @@
 static pthread_t mainThread;
 
 void Sys_InitThreads() { XInitThreads(); }
+
+// A fixed threshold: left to itself the allocator raises it to the size of the first large
+// block freed, and the buffers of every later load then stay resident in the heap.
+void Sys_InitMemory() { mallopt(M_MMAP_THRESHOLD, 128 * 1024); }
 
 void Sys_PreferWindowSystemVideo() {
   const char* named = std::getenv("SDL_VIDEODRIVER");
