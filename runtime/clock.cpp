@@ -28,9 +28,9 @@ void Clock_SetBase(uint32_t ticks, uint32_t msOfDay) {
 }
 
 void Clock_TakeBase() {
-  int64_t seconds = 0;
+  int64_t seconds = 0;  // calendar time 0 stands in when the system's clock cannot be read
   uint32_t ms = 0;
-  if (!Sys_CalendarTime(&seconds, &ms)) seconds = 0, ms = 0;  // calendar time 0 in its place
+  Sys_CalendarTime(&seconds, &ms);
   uint32_t ticks = SDL_GetTicks();
   time_t now = time_t(seconds);
   // Nothing else in the program calls localtime, so its shared result is safe here.
