@@ -83,8 +83,12 @@ static void centre() {
 void Window_Move(int32_t x, int32_t y, int32_t passed) {
   if (Error_Pending()) return;
   if (passed == 0 || passed == 3) return Runtime_Error(5);
+  // The pause runs from the call: the wait for the first window is part of it, as the game's
+  // first step comes when the window is still being made.
+  uint32_t called = SDL_GetTicks();
   if (Screen_IsFullScreen() || awaitNativeWindow() != SYS_WINDOW_KNOWN) return;
-  Sys_Sleep(100);
+  uint32_t waited = SDL_GetTicks() - called;
+  if (waited < 100) Sys_Sleep(100 - waited);
   if (passed & WINDOW_AT) {
     Sys_WindowPlaceFrame(x, y);
   } else {

@@ -15,6 +15,10 @@
 // caption, moves the window and opens message boxes while the main thread polls events).
 void Sys_InitThreads();
 
+// Next in main: memory blocks of 128 KB and more (pictures, decoded sounds, the decoders'
+// buffers) go back to the system as soon as they are freed.
+void Sys_InitMemory();
+
 // With no video driver named by the user, ask SDL for the X11 driver, so that a machine without
 // a display fails cleanly instead of falling back to a terminal-art driver.
 void Sys_PreferWindowSystemVideo();
@@ -27,6 +31,10 @@ bool Sys_ChangeDirectory(const std::string& path);
 
 // Block the calling thread for ms milliseconds; 0 only yields the processor.
 void Sys_Sleep(uint32_t ms);
+
+// The calendar time: whole seconds since the epoch and the milliseconds (0 to 999) of the
+// second begun; false (nothing set) when the system clock cannot be read.
+bool Sys_CalendarTime(int64_t* seconds, uint32_t* ms);
 
 // Install handler as the arithmetic-fault (division by zero) handler of the process.
 void Sys_OnArithmeticFault(void (*handler)());

@@ -1,12 +1,13 @@
-// process_linux.cpp: process services on Linux (module path, working directory, sleep,
-// arithmetic-fault signal, thread identity). Holds only the id of the main thread, written once
-// at start-up before any other thread exists.
+// process_linux.cpp: process services on Linux (module path, working directory, sleep, time,
+// memory, arithmetic-fault signal, thread identity). Holds only the id of the main thread,
+// written once at start-up before any other thread exists.
 #include "platform/platform.h"
 
 #include <X11/Xlib.h>
 #include <csignal>
 #include <cstdlib>
 #include <ctime>
+#include <malloc.h>
 #include <pthread.h>
 #include <sched.h>
 #include <unistd.h>
@@ -14,6 +15,10 @@
 static pthread_t mainThread;
 
 void Sys_InitThreads() { XInitThreads(); }
+
+// A fixed threshold: left to itself the allocator raises it to the size of the first large
+// block freed, and the buffers of every later load then stay resident in the heap.
+void Sys_InitMemory() { mallopt(M_MMAP_THRESHOLD, 128 * 1024); }
 
 void Sys_PreferWindowSystemVideo() {
   const char* named = std::getenv("SDL_VIDEODRIVER");
@@ -37,6 +42,14 @@ void Sys_Sleep(uint32_t ms) {
   timespec wait{static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
   while (nanosleep(&wait, &wait) != 0) {
   }
+}
+
+bool Sys_CalendarTime(int64_t* seconds, uint32_t* ms) {
+  timespec now;
+  if (clock_gettime(CLOCK_REALTIME, &now) != 0) return false;
+  *seconds = now.tv_sec;
+  *ms = static_cast<uint32_t>(now.tv_nsec / 1000000);
+  return true;
 }
 
 static void (*faultHandler)();

@@ -20,18 +20,23 @@ uint32_t randomState = 0x50000;
 static float lastRandom;
 static std::atomic<ClockDelayHook> delayHook{nullptr};  // set by tests only
 
+void Clock_SetBase(uint32_t ticks, uint32_t msOfDay) {
+  // The base goes back to the start of the second begun, so that it falls on a whole second
+  // and the clock reads as if it had been taken there.
+  tickBase = ticks - msOfDay % 1000;
+  msAtTickBase = msOfDay - msOfDay % 1000;
+}
+
 void Clock_TakeBase() {
-  time_t first = time(nullptr);
-  time_t now = first;
-  if (first == time_t(-1)) {
-    now = 0;
-  } else {
-    while ((now = time(nullptr)) == first) Sys_Sleep(1);
-  }
-  tickBase = SDL_GetTicks();
+  int64_t seconds = 0;  // calendar time 0 stands in when the system's clock cannot be read
+  uint32_t ms = 0;
+  Sys_CalendarTime(&seconds, &ms);
+  uint32_t ticks = SDL_GetTicks();
+  time_t now = time_t(seconds);
   // Nothing else in the program calls localtime, so its shared result is safe here.
   const struct tm* local = std::localtime(&now);
-  msAtTickBase = local == nullptr ? 0 : uint32_t(local->tm_hour * 3600 + local->tm_min * 60 + local->tm_sec) * 1000u;
+  uint32_t wholeSeconds = local == nullptr ? 0 : uint32_t(local->tm_hour * 3600 + local->tm_min * 60 + local->tm_sec);
+  Clock_SetBase(ticks, wholeSeconds * 1000u + ms);
 }
 
 uint32_t Clock_MsOfDay(uint32_t ticks) { return (ticks - tickBase + msAtTickBase) % 86400000u; }

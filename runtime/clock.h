@@ -1,7 +1,7 @@
 // clock.h: the time of day, the blocking delay and the 24-bit random generator.
 //
-// tickBase and msAtTickBase are taken once at start-up on a second boundary; the clock then
-// runs on SDL's millisecond counter. randomState starts at 0x50000. Game thread only, apart
+// tickBase and msAtTickBase are taken once at start-up and put on a second boundary; the clock
+// then runs on SDL's millisecond counter. randomState starts at 0x50000. Game thread only, apart
 // from the start-up that takes the base. While a runtime error is pending every operation
 // returns at once with 0.
 #pragma once
@@ -12,7 +12,8 @@ extern uint32_t tickBase;      // SDL_GetTicks() at the base
 extern uint32_t msAtTickBase;  // local time of day at the base, whole seconds in ms
 extern uint32_t randomState;   // 24 bits
 
-// Start-up (main thread): wait for the next second of calendar time and take the base there.
+// Start-up (main thread): read the calendar time once and take the base at the start of its
+// second.
 void Clock_TakeBase();
 
 // Seconds since midnight. Without accuracy: in steps of 1 / 18.2 s, single precision. With
@@ -34,6 +35,8 @@ float Random_Next(float x, bool xGiven);
 // Pure parts, for the operations above and their tests.
 // Clock_Seconds at ms milliseconds after midnight (the accuracy already checked).
 double Clock_SecondsAt(uint32_t ms, double accuracy, bool accuracyGiven);
+// The base from SDL's tick count and the local time of day in ms read at the same moment.
+void Clock_SetBase(uint32_t ticks, uint32_t msOfDay);
 // Milliseconds after midnight at SDL tick count ticks, from the clock base, wrapping in 32 bits.
 uint32_t Clock_MsOfDay(uint32_t ticks);
 // The milliseconds Clock_Delay sleeps for seconds (truncated toward zero); -1 out of range.

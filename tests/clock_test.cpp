@@ -1,8 +1,13 @@
 // The clock's rounding and midnight, the delay's range, and the random sequence bit for bit.
 #include <gtest/gtest.h>
 
+#include <SDL.h>
+
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstring>
+#include <ctime>
 
 #include "runtime/clock.h"
 #include "runtime/error.h"
@@ -139,6 +144,27 @@ TEST_F(ClockTest, TimeOfDayFromTheBaseWrapsAtMidnightAndAtTheTickCounter) {
   tickBase = 0xFFFFFF00u;
   msAtTickBase = hms(12, 0, 0, 0);
   EXPECT_EQ(Clock_MsOfDay(0x100), hms(12, 0, 0, 512));
+}
+
+TEST_F(ClockTest, BaseTakenWithinASecondReadsAsIfTakenAtItsStart) {
+  Clock_SetBase(5000, hms(23, 59, 59, 250));
+  EXPECT_EQ(tickBase, 4750u);
+  EXPECT_EQ(msAtTickBase, hms(23, 59, 59, 0));
+  EXPECT_EQ(Clock_MsOfDay(5740), hms(23, 59, 59, 990));
+  EXPECT_EQ(Clock_MsOfDay(5750), 0u);
+  Clock_SetBase(3, hms(12, 0, 0, 999));  // in the process's first ticks: the base lies before 0
+  EXPECT_EQ(Clock_MsOfDay(4), hms(12, 0, 1, 0));
+  // From the system's clock: on a whole second, and reading the local time of day now.
+  Clock_TakeBase();
+  uint32_t ms = Clock_MsOfDay(SDL_GetTicks());
+  auto now = std::chrono::system_clock::now();
+  time_t seconds = std::chrono::system_clock::to_time_t(now);
+  const std::tm* local = std::localtime(&seconds);
+  auto fraction = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+  int64_t want = (local->tm_hour * 3600 + local->tm_min * 60 + local->tm_sec) * 1000 + fraction;
+  EXPECT_EQ(msAtTickBase % 1000, 0u);
+  int64_t apart = std::abs(int64_t(ms) - want);
+  EXPECT_LT(std::min(apart, 86400000 - apart), 100) << ms << " against " << want;  // midnight between
 }
 
 TEST_F(ClockTest, AccuracyOfZeroOrLessIsError5) {
