@@ -13,6 +13,7 @@ function(brine_full out dir)  # the installed folder as the game will see it
   if(NOT IS_ABSOLUTE "${dir}")
     set(dir "${CMAKE_INSTALL_PREFIX}/${dir}")
   endif()
+  get_filename_component(dir "${dir}" ABSOLUTE)  # a prefix given relative to the current folder
   set(${out} "${dir}" PARENT_SCOPE)
 endfunction()
 
