@@ -1,5 +1,26 @@
-// main.cpp: Brinemark's entry: the runtime runs the game on its game thread.
+// main.cpp: Brinemark's entry: answers --help and --version, refuses any other argument, and
+// with none lets the runtime run the game on its game thread.
+#include <cstdio>
+#include <cstring>
+
 #include "game/game_state.h"
 #include "runtime/program.h"
 
-int main() { return Program_Run(runGame); }
+static const char usage[] =
+    "Usage: brinemark [--help | --version]\n"
+    "Hunt a hidden submarine from a helicopter. With no argument the game opens its window on\n"
+    "the X display; click into the scope to drop a charge, press Q to leave.\n";
+
+// Prints text on out; false when it could not be written (a full disk, a closed pipe).
+static bool say(FILE* out, const char* text) { return std::fputs(text, out) >= 0 && std::fflush(out) == 0; }
+
+int main(int argc, char** argv) {
+  if (argc == 2 && std::strcmp(argv[1], "--help") == 0) return say(stdout, usage) ? 0 : 1;
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) return say(stdout, "brinemark " BRINE_VERSION "\n") ? 0 : 1;
+  if (argc > 1) {
+    std::fprintf(stderr, "brinemark: unknown argument '%s'\n", argv[argc == 2 ? 1 : 2]);
+    say(stderr, usage);
+    return 2;
+  }
+  return Program_Run(runGame);
+}

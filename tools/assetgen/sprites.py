@@ -285,9 +285,12 @@ def backdrop(w=800, h=600):
     return np.concatenate([col, alpha[..., None]], axis=2)
 
 
-def icon():
-    """32 x 32: the scope with its cross and a splash, readable at that size."""
+def icon(size=32, square=True):
+    """size x size: the scope with its cross and a splash, drawn for 32 x 32 (where it must
+    stay readable) and scaled from there for the desktop's larger icons. The window icon is a
+    dark square; the desktop's icons leave the corners outside the bezel transparent."""
     def shade(x, y):
+        x, y = x * (32.0 / size), y * (32.0 / size)
         c = 16.0
         d = np.hypot(x - c, y - c)
         out = np.zeros(x.shape + (4,))
@@ -301,6 +304,25 @@ def icon():
         out[..., :3] = np.where(cross[..., None], np.array([0.02, 0.02, 0.03]), out[..., :3])
         sp = np.hypot(x - 21.0, y - 20.5)
         out[..., :3] = np.where((sp < 3.2)[..., None], np.array([0.97, 0.98, 1.0]), out[..., :3])
+        if not square:
+            out[..., 3] = np.where(d < 15.2, 1.0, 0.0)
         return out
 
-    return supersampled(32, 32, shade)
+    return supersampled(size, size, shade)
+
+
+def icon_svg():
+    """The desktop icon as a drawing: the same scope, bezel, cross and splash as icon()."""
+    bar = '<rect x="{}" y="{}" width="{}" height="{}" fill="#050508"/>'
+    cross = [bar.format(15.25, 3.5, 1.5, 10), bar.format(15.25, 18.5, 1.5, 10),
+             bar.format(3.5, 15.25, 10, 1.5), bar.format(18.5, 15.25, 10, 1.5)]
+    return "\n".join([
+        '<svg xmlns="http://www.w3.org/2000/svg" width="256" height="256" viewBox="0 0 32 32">',
+        '<defs><radialGradient id="sea" cx="16" cy="16" r="12.5" gradientUnits="userSpaceOnUse">',
+        '<stop offset="0" stop-color="#1e6e96"/><stop offset="1" stop-color="#082846"/>',
+        '</radialGradient></defs>',
+        '<circle cx="16" cy="16" r="15.2" fill="#c79e38"/>',
+        '<circle cx="16" cy="16" r="12.5" fill="url(#sea)"/>',
+        *cross,
+        '<circle cx="21" cy="20.5" r="3.2" fill="#f7faff"/>',
+        '</svg>', ''])
