@@ -13,11 +13,12 @@ namespace {
 constexpr int ALL_LANES = (1 << LANES) - 1;
 
 // Blend mask ? a : b, lane by lane, where mask lanes are all ones or all zeros.
-inline LaneU pick(LaneI mask, LaneU a, LaneU b) { return (a & LaneU(mask)) | (b & ~LaneU(mask)); }
+inline LaneU pick(LaneI mask, LaneU a, LaneU b) { return mask ? a : b; }
 
-// The byte of a float in [0, 2^23) rounded to the nearest integer, ties to even: after adding
-// 2^23 the low mantissa bits are that integer (the same rounding as the tables' build).
-inline LaneU roundedByte(LaneF v) { return LaneU(v + 8388608.0f) & 255u; }
+// A float in [0, 2^23) rounded to the nearest integer, ties to even, in the low bits: after
+// adding 2^23 the low mantissa bits are that integer (the same rounding as the tables' build).
+inline LaneU rounded(LaneF v) { return LaneU(v + 8388608.0f); }
+inline LaneU roundedByte(LaneF v) { return rounded(v) & 255u; }
 
 inline LaneF toFloat(LaneU bytes) { return __builtin_convertvector(LaneI(bytes), LaneF); }
 
@@ -28,7 +29,7 @@ inline LaneU blendLanes(LaneU d, LaneU c) {
   // alphaTable[da][ca] = 255 * (1 - (1 - da / 255) * (1 - ca / 255)); the table is symmetric,
   // so the 127 and 128 shortcuts take the same alpha.
   LaneF keepBoth = (1.0f - toFloat(da) / 255.0f) * keep;
-  LaneU alpha = roundedByte(255.0f * (1.0f - keepBoth)) << 24;
+  LaneU alpha = rounded(255.0f * (1.0f - keepBoth)) << 24;
   LaneU mixed = alpha;
   for (int shift = 0; shift < 24; shift += 8) {
     LaneF fs = f * toFloat((c >> shift) & 255u), keepTimesD = keep * toFloat((d >> shift) & 255u);
@@ -41,7 +42,7 @@ inline LaneU blendLanes(LaneU d, LaneU c) {
   return pick(LaneI(ca == 0u), d, out);
 }
 
-inline LaneU loadLanes(const uint32_t* p) {
+inline LaneU loadLanes(const uint32_t* p) {  // any alignment
   LaneU v;
   __builtin_memcpy(&v, p, sizeof v);
   return v;
@@ -49,25 +50,35 @@ inline LaneU loadLanes(const uint32_t* p) {
 
 inline void storeLanes(uint32_t* p, LaneU v) { __builtin_memcpy(p, &v, sizeof v); }
 
-// Whole blocks of opaque source pixels are stored as they are and transparent ones skipped, in
-// the same pass that loads them; the last partial block goes through padded with transparent
-// pixels, which leave their lanes alone.
-inline void blendRowLanes(uint32_t* d, const uint32_t* s, int64_t n) {
-  int64_t i = 0;
-  for (; i + LANES <= n; i += LANES) {
-    LaneU c = loadLanes(s + i), alpha = c & 0xFF000000u;
-    if (laneBits(LaneI(alpha == 0xFF000000u)) == ALL_LANES) {
-      storeLanes(d + i, c);
-    } else if (laneBits(LaneI(alpha == 0u)) != ALL_LANES) {
-      storeLanes(d + i, blendLanes(loadLanes(d + i), c));
-    }
+// Blocks of opaque source pixels are stored as they are and transparent ones skipped, in the
+// same pass that loads them.
+inline void blendBlock(uint32_t* d, LaneU c) {
+  LaneU alpha = c & 0xFF000000u;
+  if (laneBits(LaneI(alpha == 0xFF000000u)) == ALL_LANES) {
+    storeLanes(d, c);
+  } else if (laneBits(LaneI(alpha == 0u)) != ALL_LANES) {
+    storeLanes(d, blendLanes(loadLanes(d), c));
   }
+}
+
+// A row that does not end on a whole block ends with a block that overlaps the one before; the
+// source pixels it shares with that block are made transparent, so they keep what it wrote.
+constexpr uint32_t lastBlockMask[16] = {0, 0, 0, 0, 0, 0, 0, 0, ~0u, ~0u, ~0u, ~0u, ~0u, ~0u, ~0u, ~0u};
+
+inline void blendRowLanes(uint32_t* d, const uint32_t* s, int64_t n) {
+  if (n < LANES) {
+    // Too short for one block: padded with transparent pixels, which leave their lanes alone.
+    uint32_t from[LANES] = {}, to[LANES] = {};
+    for (int64_t i = 0; i < n; i++) from[i] = s[i], to[i] = d[i];
+    blendBlock(to, loadLanes(from));
+    for (int64_t i = 0; i < n; i++) d[i] = to[i];
+    return;
+  }
+  int64_t i = 0;
+  for (; i + LANES <= n; i += LANES) blendBlock(d + i, loadLanes(s + i));
   if (i == n) return;
-  uint32_t from[LANES] = {}, to[LANES] = {};
-  __builtin_memcpy(from, s + i, size_t(n - i) * 4);
-  __builtin_memcpy(to, d + i, size_t(n - i) * 4);
-  storeLanes(to, blendLanes(loadLanes(to), loadLanes(from)));
-  __builtin_memcpy(d + i, to, size_t(n - i) * 4);
+  const uint32_t* newLanes = lastBlockMask + 8 - LANES + (n - i);
+  blendBlock(d + n - LANES, loadLanes(s + n - LANES) & loadLanes(newLanes));
 }
 
 }  // namespace
