@@ -79,18 +79,17 @@ TEST(BlendRule, EveryPathGivesTheTablesBytes) {
   std::vector<uint32_t> source(65536), dest(65536), wanted(65536);
   for (int path = BLEND_TABLE; path <= Blend_FastestPath(); path++) {
     PathForScope pathNow{BlendPath(path)};
-    for (uint32_t a = 0; a < 256; a++) {
+    for (uint32_t a = 0, wrongPixels = 0; a < 256; a++) {
       for (uint32_t k = 0; k < 65536; k++) {
         uint32_t s = k >> 8, d = k & 255;  // red: all pairs; green: swapped; blue: mixed
         source[k] = a << 24 | s << 16 | d << 8 | (s ^ d);
         dest[k] = d << 24 | d << 16 | s << 8 | (255 - s);
         wanted[k] = want(dest[k], source[k]);
-        if (path != BLEND_TABLE) {
-          ASSERT_EQ(Blend_Pixel(dest[k], source[k]), wanted[k]) << a << " " << k;
-        }
+        if (path == Blend_FastestPath()) wrongPixels += Blend_Pixel(dest[k], source[k]) != wanted[k];
       }
       for (uint32_t k = 0; k < 65536; k += 4093) Blend_Row(dest.data() + k, source.data() + k, std::min(4093u, 65536 - k));
       ASSERT_EQ(dest, wanted) << "path " << path << ", alpha " << a;
+      ASSERT_EQ(wrongPixels, 0u) << "Blend_Pixel, alpha " << a;
     }
   }
 }
