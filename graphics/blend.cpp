@@ -11,8 +11,9 @@
 uint8_t* blendTable = nullptr;
 uint8_t alphaTable[65536];
 
-void Blend_RowSse2(uint32_t* d, const uint32_t* s, int64_t n);  // blend_sse2.cpp
-void Blend_RowAvx2(uint32_t* d, const uint32_t* s, int64_t n);  // blend_avx2.cpp
+// The vector paths, each in a file of its own (blend_sse2.cpp, blend_avx2.cpp).
+void Blend_RowsSse2(uint32_t* d, int64_t dStride, const uint32_t* s, int64_t sStride, int64_t w, int64_t h);
+void Blend_RowsAvx2(uint32_t* d, int64_t dStride, const uint32_t* s, int64_t sStride, int64_t w, int64_t h);
 
 static bool chosen;
 static BlendPath currentPath = BLEND_TABLE;
@@ -100,12 +101,13 @@ void Blend_BuildTables() {
   Blend_UsePath(Blend_FastestPath());
 }
 
-void Blend_Row(uint32_t* d, const uint32_t* s, int64_t n) {
+void Blend_Rows(uint32_t* d, int64_t dStride, const uint32_t* s, int64_t sStride, int64_t w, int64_t h) {
   switch (currentPath) {
 #if defined(__x86_64__)
-    case BLEND_AVX2: return Blend_RowAvx2(d, s, n);
-    case BLEND_SSE2: return Blend_RowSse2(d, s, n);
+    case BLEND_AVX2: return Blend_RowsAvx2(d, dStride, s, sStride, w, h);
+    case BLEND_SSE2: return Blend_RowsSse2(d, dStride, s, sStride, w, h);
 #endif
-    default: return blendRowByTable(d, s, n);
+    default:
+      for (int64_t j = 0; j < h; j++) blendRowByTable(d + j * dStride, s + j * sStride, w);
   }
 }

@@ -29,9 +29,11 @@ void Blend_UsePath(BlendPath path);
 // own with it.
 void Blend_FillTables(uint8_t* blend, uint8_t* alpha);
 
-// d[i] becomes s[i] written over d[i] with blending on, for i below n. Runs of opaque source
-// pixels are copied and transparent runs skipped several pixels at a time.
-void Blend_Row(uint32_t* d, const uint32_t* s, int64_t n);
+// d[i] becomes s[i] written over d[i] with blending on, for i below w, in h rows that start
+// dStride and sStride pixels apart (a stride may be negative). Runs of opaque source pixels are
+// copied and transparent runs skipped several pixels at a time.
+void Blend_Rows(uint32_t* d, int64_t dStride, const uint32_t* s, int64_t sStride, int64_t w, int64_t h);
+inline void Blend_Row(uint32_t* d, const uint32_t* s, int64_t n) { Blend_Rows(d, 0, s, 0, n, 1); }
 
 // Nearest integer, ties to even, of a float in [0, 2^23): adding 2^23 leaves no fraction bits,
 // so the addition itself rounds in the default rounding mode.

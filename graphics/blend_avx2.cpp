@@ -16,5 +16,7 @@ static inline int laneBits(LaneI mask) { return _mm256_movemask_ps(_mm256_castsi
 
 #include "graphics/blend_lanes.h"
 
-void Blend_RowAvx2(uint32_t* d, const uint32_t* s, int64_t n) { blendRowLanes(d, s, n); }
+void Blend_RowsAvx2(uint32_t* d, int64_t dStride, const uint32_t* s, int64_t sStride, int64_t w, int64_t h) {
+  for (int64_t j = 0; j < h; j++) blendRowLanes(d + j * dStride, s + j * sStride, w);
+}
 #endif

@@ -35,10 +35,10 @@ inline LaneU blendLanes(LaneU d, LaneU c) {
     LaneF fs = f * toFloat((c >> shift) & 255u), keepTimesD = keep * toFloat((d >> shift) & 255u);
     mixed |= roundedByte(fs + keepTimesD) << shift;
   }
-  // Alphas 127 and 128 halve the sum with each channel's low bit dropped.
-  LaneU halved = alpha | (((d & 0xFEFEFEu) + (c & 0xFEFEFEu)) >> 1);
-  LaneU out = pick(LaneI(ca == 127u) | LaneI(ca == 128u), halved, mixed);
-  out = pick(LaneI(ca == 255u), c, out);
+  // Alphas 127 and 128 halve the sum with each channel's low bit dropped; they are rare.
+  LaneI half = LaneI(ca == 127u) | LaneI(ca == 128u);
+  if (laneBits(half) != 0) mixed = pick(half, alpha | (((d & 0xFEFEFEu) + (c & 0xFEFEFEu)) >> 1), mixed);
+  LaneU out = pick(LaneI(ca == 255u), c, mixed);
   return pick(LaneI(ca == 0u), d, out);
 }
 

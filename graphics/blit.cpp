@@ -127,17 +127,18 @@ static void copyRects(const ImageRecord* src, ImageRecord* dst, BlitAxis x, Blit
   if (!clipCopyAxis(&x, dst->width, src->width) || !clipCopyAxis(&y, dst->height, src->height)) return;
   int64_t w = x.d2 - x.d1 + 1, h = y.d2 - y.d1 + 1;
   int64_t sw = src->width, dw = dst->width;
+  if (!x.flip && !plain) {
+    // One call for the whole rectangle: a small sprite is mostly the setup of its rows.
+    const uint32_t* firstRow = src->pixels + (y.flip ? y.s2 : y.s1) * sw + x.s1;
+    return Blend_Rows(dst->pixels + y.d1 * dw + x.d1, dw, firstRow, y.flip ? -sw : sw, w, h);
+  }
   gatheredRow.resize(x.flip ? size_t(w) : 0);
   uint32_t* gathered = gatheredRow.data();
   for (int64_t j = 0; j < h; j++) {
     const uint32_t* srow = src->pixels + (y.flip ? y.s2 - j : y.s1 + j) * sw;
     uint32_t* drow = dst->pixels + (y.d1 + j) * dw + x.d1;
     if (!x.flip) {
-      if (plain) {
-        std::memcpy(drow, srow + x.s1, size_t(w) * 4);
-      } else {
-        Blend_Row(drow, srow + x.s1, w);
-      }
+      std::memcpy(drow, srow + x.s1, size_t(w) * 4);
       continue;
     }
     const uint32_t* from = srow + x.s2;
