@@ -35,11 +35,12 @@ inline LaneU blendLanes(LaneU d, LaneU c) {
     LaneF fs = f * toFloat((c >> shift) & 255u), keepTimesD = keep * toFloat((d >> shift) & 255u);
     mixed |= roundedByte(fs + keepTimesD) << shift;
   }
-  // Alphas 127 and 128 halve the sum with each channel's low bit dropped; they are rare.
+  // Alphas 0 and 255 need no lanes of their own: f of 0 or 1 makes one product exact and the
+  // other zero, and the alpha steps give back da and 255. Alphas 127 and 128 halve the sum
+  // with each channel's low bit dropped; they are rare.
   LaneI half = LaneI(ca == 127u) | LaneI(ca == 128u);
   if (laneBits(half) != 0) mixed = pick(half, alpha | (((d & 0xFEFEFEu) + (c & 0xFEFEFEu)) >> 1), mixed);
-  LaneU out = pick(LaneI(ca == 255u), c, mixed);
-  return pick(LaneI(ca == 0u), d, out);
+  return mixed;
 }
 
 inline LaneU loadLanes(const uint32_t* p) {  // any alignment
