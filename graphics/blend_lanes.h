@@ -1,14 +1,23 @@
 // blend_lanes.h: the row blend, LANES pixels at a time, for the files that build it at one
-// vector width (blend_sse2.cpp: 4, blend_avx2.cpp: 8). Before including it a file defines the
-// lane types LaneU (uint32), LaneI (int32), LaneF (float), LANES, and laneBits(), which packs
-// the sign bits of a lane mask into an int. Holds no state.
+// vector width (blend_sse2.cpp: 4, blend_avx2.cpp: 8). Such a file defines LANES before
+// including it, and afterwards laneBits(), which packs the sign bits of a lane mask into an int.
+// Holds no state.
 //
 // Every lane takes the single-precision steps that fill the blend tables, in the same order:
 // divide, subtract, two products, a sum, round to even. Those files build with contraction off
 // and without fused multiply-add, so no two steps merge and the bytes are the tables' bytes.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+
 namespace {
+
+typedef uint32_t LaneU __attribute__((vector_size(LANES * 4)));
+typedef int32_t LaneI __attribute__((vector_size(LANES * 4)));
+typedef float LaneF __attribute__((vector_size(LANES * 4)));
+
+int laneBits(LaneI mask);
 
 constexpr int ALL_LANES = (1 << LANES) - 1;
 
@@ -80,6 +89,10 @@ inline void blendRowLanes(uint32_t* d, const uint32_t* s, int64_t n) {
   if (i == n) return;
   const uint32_t* newLanes = lastBlockMask + 8 - LANES + (n - i);
   blendBlock(d + n - LANES, loadLanes(s + n - LANES) & loadLanes(newLanes));
+}
+
+inline void blendRows(uint32_t* d, int64_t dStride, const uint32_t* s, int64_t sStride, int64_t w, int64_t h) {
+  for (int64_t j = 0; j < h; j++) blendRowLanes(d + j * dStride, s + j * sStride, w);
 }
 
 }  // namespace
