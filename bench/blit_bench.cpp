@@ -1,6 +1,7 @@
 // Image_Put against a peer measured in the same run, per destination pixel (items/s):
 //   restoring a 551 x 549 rectangle and a whole 800 x 600 page (form 365, opaque) vs memcpy row by row;
-//   a 25 x 25 alpha sprite tiled over the page (form 9) and a page of random alpha vs SDL_BlitSurface;
+//   a 25 x 25 alpha sprite tiled over the page (form 9) and a page of random alpha vs SDL_BlitSurface
+//   (the latter also by the table and by four lanes);
 //   a 100 x 100 -> 460 x 460 stretch vs SDL_SoftStretch, and the alpha sprite stretched to 100 x 100.
 #include <SDL.h>
 #include <benchmark/benchmark.h>
@@ -8,6 +9,7 @@
 #include <cstring>
 #include <random>
 
+#include "graphics/blend.h"
 #include "graphics/blit.h"
 #include "graphics/image.h"
 #include "graphics/screen.h"
@@ -112,6 +114,14 @@ void BM_RandomAlphaSdlBlit(benchmark::State& state) { randomPage(state, false); 
 void BM_RandomAlphaForm9(benchmark::State& state) { randomPage(state, true); }
 BENCHMARK(BM_RandomAlphaSdlBlit);
 BENCHMARK(BM_RandomAlphaForm9);
+// The same by a slower path than this processor's fastest: 0 the table, 1 four lanes.
+void BM_RandomAlphaForm9ByPath(benchmark::State& state) {
+  Blend_BuildTables();
+  Blend_UsePath(BlendPath(state.range(0)));
+  randomPage(state, true);
+  Blend_UsePath(Blend_FastestPath());
+}
+BENCHMARK(BM_RandomAlphaForm9ByPath)->Arg(BLEND_TABLE)->Arg(BLEND_SSE2);
 
 // ---- stretch -------------------------------------------------------------------------------
 

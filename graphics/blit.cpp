@@ -1,7 +1,7 @@
 // blit.cpp: Image_Put. Resolves the images and the form of the call into two rectangles, then
 // copies (same size) or stretches (different sizes) with clipping done once per call; the pixel
-// loops walk row pointers with no bounds checks. Owns only the stretch's column table, a
-// scratch buffer of the game thread.
+// loops walk row pointers with no bounds checks. Owns only two scratch buffers of the game
+// thread: the stretch's column table and one gathered source row.
 #include "graphics/blit.h"
 
 #include <cmath>
@@ -22,6 +22,7 @@ struct BlitAxis {
 };
 
 static std::vector<int32_t> stretchColumns;  // source column of each destination column
+static std::vector<uint32_t> gatheredRow;    // a mirrored or stretched source row, for blending
 
 static int64_t span(int64_t a, int64_t b) { return a < b ? b - a : a - b; }
 
@@ -122,58 +123,28 @@ static int64_t sampleIndex(double accumulator, int64_t size) {
   return int64_t(std::nearbyint(accumulator));
 }
 
-static inline uint32_t andOf8(const uint32_t* s) {
-  uint32_t v = s[0];
-  for (int k = 1; k < 8; k++) v &= s[k];
-  return v;
-}
-
-static inline uint32_t orOf8(const uint32_t* s) {
-  uint32_t v = s[0];
-  for (int k = 1; k < 8; k++) v |= s[k];
-  return v;
-}
-
-// Blend n source pixels onto n destination pixels. Blocks of eight whose alphas are all 255
-// are copied whole and blocks that are all 0 are skipped: the same result as pixel by pixel.
-static void blendRow(uint32_t* d, const uint32_t* s, int64_t n) {
-  int64_t i = 0;
-  while (i + 8 <= n) {
-    if (andOf8(s + i) >= 0xFF000000u) {
-      int64_t end = i + 8;
-      while (end + 8 <= n && andOf8(s + end) >= 0xFF000000u) end += 8;
-      std::memcpy(d + i, s + i, size_t(end - i) * 4);
-      i = end;
-      continue;
-    }
-    if (orOf8(s + i) >= 0x01000000u)
-      for (int k = 0; k < 8; k++) d[i + k] = Blend_Pixel(d[i + k], s[i + k]);
-    i += 8;
-  }
-  for (; i < n; i++) d[i] = Blend_Pixel(d[i], s[i]);
-}
-
 static void copyRects(const ImageRecord* src, ImageRecord* dst, BlitAxis x, BlitAxis y, bool plain) {
   if (!clipCopyAxis(&x, dst->width, src->width) || !clipCopyAxis(&y, dst->height, src->height)) return;
   int64_t w = x.d2 - x.d1 + 1, h = y.d2 - y.d1 + 1;
   int64_t sw = src->width, dw = dst->width;
+  if (!x.flip && !plain) {
+    // One call for the whole rectangle: a small sprite is mostly the setup of its rows.
+    const uint32_t* firstRow = src->pixels + (y.flip ? y.s2 : y.s1) * sw + x.s1;
+    return Blend_Rows(dst->pixels + y.d1 * dw + x.d1, dw, firstRow, y.flip ? -sw : sw, w, h);
+  }
+  gatheredRow.resize(x.flip ? size_t(w) : 0);
+  uint32_t* gathered = gatheredRow.data();
   for (int64_t j = 0; j < h; j++) {
     const uint32_t* srow = src->pixels + (y.flip ? y.s2 - j : y.s1 + j) * sw;
     uint32_t* drow = dst->pixels + (y.d1 + j) * dw + x.d1;
     if (!x.flip) {
-      if (plain) {
-        std::memcpy(drow, srow + x.s1, size_t(w) * 4);
-      } else {
-        blendRow(drow, srow + x.s1, w);
-      }
+      std::memcpy(drow, srow + x.s1, size_t(w) * 4);
       continue;
     }
     const uint32_t* from = srow + x.s2;
-    if (plain) {
-      for (int64_t i = 0; i < w; i++) drow[i] = from[-i];
-    } else {
-      for (int64_t i = 0; i < w; i++) drow[i] = Blend_Pixel(drow[i], from[-i]);
-    }
+    uint32_t* to = plain ? drow : gathered;
+    for (int64_t i = 0; i < w; i++) to[i] = from[-i];
+    if (!plain) Blend_Row(drow, gathered, w);
   }
 }
 
@@ -187,6 +158,8 @@ static void stretchRects(const ImageRecord* src, ImageRecord* dst, const BlitAxi
   // blit stores them from the right so that the row loop always runs left to right.
   stretchColumns.resize(size_t(w));
   int32_t* columns = stretchColumns.data();
+  gatheredRow.resize(size_t(w));
+  uint32_t* gathered = gatheredRow.data();
   double accumulator = x.f1 - x.step;
   for (int64_t i = 0; i < w; i++) {
     accumulator += x.step;
@@ -198,11 +171,10 @@ static void stretchRects(const ImageRecord* src, ImageRecord* dst, const BlitAxi
     const uint32_t* srow = src->pixels + sampleIndex(rowAccumulator, src->height) * sw;
     rowAccumulator += y.step;
     uint32_t* drow = dst->pixels + (ay.flip ? y.d2 - j : y.d1 + j) * dw + x.d1;
-    if (plain) {
-      for (int64_t i = 0; i < w; i++) drow[i] = srow[columns[i]];
-    } else {
-      for (int64_t i = 0; i < w; i++) drow[i] = Blend_Pixel(drow[i], srow[columns[i]]);
-    }
+    // A blended row is gathered first so that its opaque and transparent runs go whole.
+    uint32_t* to = plain ? drow : gathered;
+    for (int64_t i = 0; i < w; i++) to[i] = srow[columns[i]];
+    if (!plain) Blend_Row(drow, gathered, w);
   }
 }
 

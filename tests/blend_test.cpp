@@ -1,6 +1,7 @@
 // The blend tables and the blend rule.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -28,8 +29,14 @@ TEST(BlendTables, EveryEntryEqualsThePlainArithmetic) {
     for (int j = 0; j < 256; j++) ASSERT_EQ(alpha[i * 256 + j], plainAlpha(i, j)) << i << " " << j;
 }
 
+// Rows blend by the given path until the end of the scope, then by the fastest again.
+struct PathForScope {
+  explicit PathForScope(BlendPath path) { Blend_BuildTables(), Blend_UsePath(path); }
+  ~PathForScope() { Blend_UsePath(Blend_FastestPath()); }
+};
+
 TEST(BlendTables, KnownEntries) {
-  Blend_BuildTables();
+  PathForScope tablePath(BLEND_TABLE);
   for (int v = 0; v < 256; v++) {
     EXPECT_EQ(blendTable[255 * 65536 + v * 256 + (255 - v)], v);  // opaque source wins
     EXPECT_EQ(blendTable[0 * 65536 + v * 256 + (255 - v)], 255 - v);  // transparent keeps d
@@ -41,6 +48,51 @@ TEST(BlendTables, KnownEntries) {
   EXPECT_EQ(alphaTable[128 * 256 + 0], 128);
   for (int i = 0; i < 256; i++)
     for (int j = 0; j < 256; j++) ASSERT_EQ(alphaTable[i * 256 + j], alphaTable[j * 256 + i]);
+}
+
+// The processor's answer picks the path once; only the table path holds the 16 MB table.
+TEST(BlendRule, FastestPathIsChosenAndOnlyTheTablePathHasTheTable) {
+  Blend_BuildTables();
+  EXPECT_EQ(Blend_CurrentPath(), Blend_FastestPath());
+#if defined(__x86_64__)
+  EXPECT_EQ(Blend_FastestPath(), __builtin_cpu_supports("avx2") ? BLEND_AVX2 : BLEND_SSE2);
+#endif
+  EXPECT_EQ(blendTable == nullptr, Blend_FastestPath() != BLEND_TABLE);
+  PathForScope tablePath(BLEND_TABLE);
+  EXPECT_NE(blendTable, nullptr);
+}
+
+// Every (alpha, source, destination) triple and every alpha pair, through the rows of every path
+// this processor runs and through Blend_Pixel without the table, against the tables' bytes.
+// Rows of 1 to 23 pixels end in every kind of partial block, and the shortest hold no whole one.
+TEST(BlendRule, EveryPathGivesTheTablesBytes) {
+  std::vector<uint8_t> blend(256 * 65536), alpha(65536);
+  Blend_FillTables(blend.data(), alpha.data());
+  auto want = [&](uint32_t d, uint32_t c) {
+    uint32_t ca = c >> 24, da = d >> 24;
+    if (ca == 0 || ca == 255) return ca == 0 ? d : c;
+    if (ca == 127 || ca == 128) return uint32_t(alpha[ca * 256 + da]) << 24 | ((d & 0xFEFEFE) + (c & 0xFEFEFE)) >> 1;
+    uint32_t out = uint32_t(alpha[da * 256 + ca]) << 24;
+    for (int shift = 0; shift < 24; shift += 8) out |= uint32_t(blend[ca * 65536 + (c >> shift & 255) * 256 + (d >> shift & 255)]) << shift;
+    return out;
+  };
+  std::vector<uint32_t> source(65536), dest(65536), wanted(65536);
+  for (int path = BLEND_TABLE; path <= Blend_FastestPath(); path++) {
+    PathForScope pathNow{BlendPath(path)};
+    for (uint32_t a = 0, wrongPixels = 0; a < 256; a++) {
+      for (uint32_t k = 0; k < 65536; k++) {
+        uint32_t s = k >> 8, d = k & 255;  // red: all pairs; green: swapped; blue: mixed
+        uint32_t alphaNow = (a + (k & 8 ? k * 37 : 0)) & 255;  // one alpha per block, or scattered
+        source[k] = alphaNow << 24 | s << 16 | d << 8 | (s ^ d);
+        dest[k] = d << 24 | d << 16 | s << 8 | (255 - s);
+        wanted[k] = want(dest[k], source[k]);
+        if (path == Blend_FastestPath()) wrongPixels += Blend_Pixel(dest[k], source[k]) != wanted[k];
+      }
+      for (uint32_t k = 0, n = 1; k < 65536; k += n, n = n % 23 + 1) Blend_Row(dest.data() + k, source.data() + k, std::min(n, 65536 - k));
+      ASSERT_EQ(dest, wanted) << "path " << path << ", round " << a;
+      ASSERT_EQ(wrongPixels, 0u) << "Blend_Pixel, round " << a;
+    }
+  }
 }
 
 TEST(BlendRule, OpaqueOverwritesAndTransparentKeeps) {

@@ -70,7 +70,8 @@ TEST_F(ImageTest, NewImageHasTheDefaultsAndTakesColoursFromTheDestination) {
   EXPECT_EQ(r->lastX, 5.0f);
   EXPECT_EQ(r->lastY, 20.0f);
   for (int i = 0; i < 400; i++) ASSERT_EQ(r->pixels[i], 0u);
-  EXPECT_NE(blendTable, nullptr);
+  EXPECT_EQ(blendTable != nullptr, Blend_CurrentPath() == BLEND_TABLE);
+  EXPECT_EQ(alphaTable[128 * 256 + 255], 255);
 }
 
 TEST_F(ImageTest, SizesBelowOneAreRefusedWithoutAnError) {
