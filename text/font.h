@@ -37,8 +37,9 @@ struct FontRecord {
 int32_t Font_Load(const std::string& fileName, double size, const std::string& options, bool optionsGiven);
 
 // Close a loaded face and free its entry for the next Font_Load; built-in fonts and handles
-// that name no face are left alone. An image still set to the handle prints nothing until
-// it is given a font again.
+// that name no face are left alone. An image still set to the handle raises error 258 (a
+// handle that names no font) when it prints or places its cursor, until it is given a font
+// again or a later Font_Load takes the handle.
 void Font_Free(int32_t handle);
 
 // The entry of handle when it names a font (built-in 8, 9, 14, 15, 16, 17 or a loaded face),
