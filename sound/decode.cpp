@@ -13,6 +13,7 @@
 #include <samplerate.h>
 #include <vorbis/vorbisfile.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -78,7 +79,7 @@ bool convert(Samples* sound, Uint16 format, int channels) {
     size_t length = sound->bytes.size() / frameBytes * frameBytes;
     if (length * size_t(cvt.len_mult) > INT_MAX) return false;
     std::vector<uint8_t> buffer(length * size_t(cvt.len_mult));
-    std::memcpy(buffer.data(), sound->bytes.data(), length);
+    std::copy_n(sound->bytes.begin(), length, buffer.begin());
     cvt.buf = buffer.data();
     cvt.len = int(length);
     if (SDL_ConvertAudio(&cvt) < 0) return false;
@@ -96,7 +97,7 @@ bool resample(Samples* sound, int rate) {
   if (!src_is_valid_ratio(ratio) || !convert(sound, AUDIO_S16SYS, sound->channels)) return false;
   size_t channels = size_t(sound->channels), frames = sound->bytes.size() / 2 / channels;
   size_t room = size_t(double(frames) * ratio) + 2;
-  if (frames * channels > INT_MAX || room * channels > INT_MAX) return false;
+  if (frames == 0 || frames * channels > INT_MAX || room * channels > INT_MAX) return false;
   std::vector<short> shorts(frames * channels);
   std::memcpy(shorts.data(), sound->bytes.data(), shorts.size() * 2);
   std::vector<float> in(shorts.size()), out(room * channels);
@@ -110,8 +111,8 @@ bool resample(Samples* sound, int rate) {
   if (src_simple(&data, SRC_SINC_MEDIUM_QUALITY, int(channels)) != 0) return false;
   shorts.resize(size_t(data.output_frames_gen) * channels);
   src_float_to_short_array(out.data(), shorts.data(), int(shorts.size()));
-  sound->bytes.resize(shorts.size() * 2);
-  std::memcpy(sound->bytes.data(), shorts.data(), sound->bytes.size());
+  const auto* bytes = reinterpret_cast<const uint8_t*>(shorts.data());
+  sound->bytes.assign(bytes, bytes + shorts.size() * 2);
   sound->rate = rate;
   return true;
 }
@@ -151,7 +152,7 @@ Mix_Chunk* Sound_Decode(const std::string& fileName) {
   Samples sound;
   bool decoded = ogg ? decodeOgg(file, &sound) : decodeWav(file, &sound);
   SDL_RWclose(file);
-  if (!decoded || sound.channels < 1 || sound.channels > 255 || sound.rate < 1) return nullptr;
+  if (!decoded || sound.bytes.empty() || sound.channels < 1 || sound.channels > 255 || sound.rate < 1) return nullptr;
   if (sound.rate != rate && !resample(&sound, rate)) return nullptr;
   if (!convert(&sound, format, channels)) return nullptr;
   return chunkOf(sound.bytes);
