@@ -247,7 +247,8 @@ static int32_t loadJpeg(SDL_RWops* file) {
     uint32_t* out = pixels + y * w;
     JSAMPROW row = reinterpret_cast<JSAMPROW>(out);
     jpeg_read_scanlines(&cinfo, &row, 1);
-    for (size_t x = 0; cmyk && x < w; x++, row += 4) out[x] = 0xFF000000u | uint32_t(row[2]) << 16 | uint32_t(row[1]) << 8 | row[0];
+    for (size_t x = 0; cmyk && x < w; x++, row += 4)
+      out[x] = 0xFF000000u | uint32_t(row[2]) << 16 | uint32_t(row[1]) << 8 | row[0];
   }
   jpeg_finish_decompress(&cinfo);
   jpeg_destroy_decompress(&cinfo);

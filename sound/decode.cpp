@@ -71,8 +71,9 @@ bool decodeWav(SDL_RWops* file, Samples* out) {
 // mixer's loader runs it.
 bool convert(Samples* sound, Uint16 format, int channels) {
   SDL_AudioCVT cvt;
-  if (channels < 1 || channels > 255 ||
-      SDL_BuildAudioCVT(&cvt, sound->format, Uint8(sound->channels), sound->rate, format, Uint8(channels), sound->rate) < 0)
+  if (channels < 1 || channels > 255) return false;
+  if (SDL_BuildAudioCVT(&cvt, sound->format, Uint8(sound->channels), sound->rate, format, Uint8(channels),
+                        sound->rate) < 0)
     return false;
   if (cvt.needed) {
     size_t frameBytes = size_t((sound->format & 0xFF) / 8 * sound->channels);

@@ -26,7 +26,7 @@ uintmax_t outputSize() {
   return error ? 0 : size;
 }
 
-// Play handle to its end; the left channel's samples written from then on.
+// Play handle to its end; the samples written from then on, left and right in turn.
 std::vector<int16_t> playAndRecord(int32_t handle) {
   uintmax_t before = outputSize();
   Sound_Play(handle);
@@ -38,7 +38,8 @@ std::vector<int16_t> playAndRecord(int32_t handle) {
   for (int i = 0; i < 1000 && outputSize() < end; i++) SDL_Delay(10);
   std::vector<uint8_t> raw = readFile(std::getenv("SDL_DISKAUDIOFILE"));
   std::vector<int16_t> samples;
-  for (size_t at = size_t(before) & ~size_t(3); at + 2 <= raw.size(); at += 2) samples.push_back(int16_t(raw[at] | raw[at + 1] << 8));
+  for (size_t at = size_t(before) & ~size_t(3); at + 2 <= raw.size(); at += 2)
+    samples.push_back(int16_t(raw[at] | raw[at + 1] << 8));
   return samples;
 }
 
@@ -103,7 +104,8 @@ TEST_F(DiskAudio, HalfVolumeIsAQuarterOfTheEnergy) {
 // A 1 kHz tone of 0.3 s recorded at another rate than the device's keeps its pitch and length,
 // from OGG and from WAV: from the first to the last loud sample, rising zero crossings per second.
 TEST_F(DiskAudio, EveryRatePlaysAtItsOwnPitchAndLength) {
-  for (auto [rate, kind] : {std::pair{8000u, "ogg"}, {11025u, "wav"}, {16000u, "wav"}, {44100u, "ogg"}, {48000u, "wav"}, {96000u, "ogg"}}) {
+  for (auto [rate, kind] :
+       {std::pair{8000u, "ogg"}, {11025u, "wav"}, {16000u, "wav"}, {44100u, "ogg"}, {48000u, "wav"}, {96000u, "ogg"}}) {
     std::string wav = ::testing::TempDir() + "rate.wav", ogg = ::testing::TempDir() + "rate.ogg";
     writeToneWav(wav, 0.3, 1000, 12000, rate);
     if (kind == std::string("ogg")) {

@@ -119,7 +119,8 @@ TEST_F(SoundTable, GameSoundsTakeHandlesThreeToNine) {
     EXPECT_EQ(slot->length, slot->chunk->alen / 88200.0);
     EXPECT_GT(slot->length, 0.1);
     Mix_Chunk* mixers = Mix_LoadWAV((assets + gameSounds[i]).c_str());  // plays as it always did
-    EXPECT_TRUE(mixers && mixers->alen == slot->chunk->alen && !std::memcmp(mixers->abuf, slot->chunk->abuf, mixers->alen));
+    EXPECT_TRUE(mixers && mixers->alen == slot->chunk->alen &&
+                !std::memcmp(mixers->abuf, slot->chunk->abuf, mixers->alen));
     Mix_FreeChunk(mixers);
   }
   EXPECT_EQ(pendingError, 0);
