@@ -28,7 +28,8 @@ static void showTextScreen() {
   Font_Set(16, 0, false); STEP;
   TextFile_Open(game.textFileName, TEXT_FILE_INPUT, 1); STEP;
   Text_Locate(1, 1, 0, 0, 0, 3); STEP;
-  while (!TextFile_AtEnd(1)) {
+  // A file that did not open has shown its error once; there is nothing to list.
+  while (TextFile_IsOpen(1) && !TextFile_AtEnd(1)) {
     STEP;
     TextFile_ReadLine(1, &game.textLine); STEP;
     Text_Print(game.textLine, true); STEP;

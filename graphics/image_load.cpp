@@ -2,18 +2,22 @@
 //
 // No state of its own: pictures become images through the image table (game thread only).
 // The kind of a file is decided from its first bytes, never guessed by a decoder, and only PNG
-// and JPEG are decoded. A file of any other kind, or one that is cut short, corrupt or larger
-// than MAX_PIXELS, loads as -1 without an error; nothing decoded is kept.
+// and JPEG are decoded, each by its own library. A file of any other kind, or one that is cut
+// short, corrupt or larger than MAX_PIXELS, loads as -1 without an error; nothing decoded is
+// kept. A JPEG that lacks only its end-of-image marker is whole and loads.
 #include "graphics/image.h"
 
 #include <SDL.h>
-#include <SDL_image.h>
 #include <png.h>
 
 #include <bit>
 #include <csetjmp>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include <jpeglib.h>  // after <cstdio>: it uses FILE
+#include <jerror.h>
 
 #include "graphics/screen.h"
 #include "runtime/error.h"
@@ -86,7 +90,7 @@ static int32_t loadPng(SDL_RWops* file) {
   return n;
 }
 
-// ---- JPEG: the image library's decoder, after a check of the file's structure -------------
+// ---- JPEG: libjpeg directly, judged by its data ---------------------------------------------
 
 // Buffered byte reader over a file for the structure check.
 struct ByteReader {
@@ -123,24 +127,23 @@ static int segmentLength(ByteReader* r) {
 static const int MAX_SCANS = 1000;  // real files have at most a few dozen; more only costs time
 
 // Walk the markers of a JPEG from its start: a frame header whose size is allowed must come
-// before the first scan, and the file must reach its end-of-image marker. The decoder would
-// paint a file cut short grey and accept it; this refuses it, and refuses hostile sizes before
-// the decoder allocates for them.
-static bool jpegComplete(SDL_RWops* file) {
+// before the first scan. This refuses hostile sizes and endless scan lists before the decoder
+// spends memory or time on them; whether the data suffices is the decoder's to judge.
+static bool jpegWellFormed(SDL_RWops* file) {
   ByteReader r{file, {}, 0, 0};
   if (nextByte(&r) != 0xFF || nextByte(&r) != 0xD8) return false;
   bool sized = false;
   int scans = 0;
   for (;;) {
     // Bytes between markers are entropy-coded data inside a scan, or stray bytes that the
-    // decoder itself skips.
+    // decoder itself skips. A file may end in its data, without the end-of-image marker.
     int b = nextByte(&r);
-    if (b < 0) return false;
+    if (b < 0) return sized && scans > 0;
     if (b != 0xFF) continue;
     int m;
     do m = nextByte(&r);
     while (m == 0xFF);
-    if (m < 0) return false;
+    if (m < 0) return sized && scans > 0;
     // A stuffed byte, a restart marker and TEM stand alone.
     if (m == 0x00 || m == 0x01 || (m >= 0xD0 && m <= 0xD7)) continue;
     if (m == 0xD9) return sized && scans > 0;
@@ -160,32 +163,95 @@ static bool jpegComplete(SDL_RWops* file) {
   }
 }
 
-// Position of a colour channel's byte in a pixel of bytesPerPixel bytes.
-static int channelByte(uint32_t shift, int bytesPerPixel) {
-  return std::endian::native == std::endian::little ? int(shift / 8) : bytesPerPixel - 1 - int(shift / 8);
+// The decoder reads the file through this; at the end of the file it is given an end-of-image
+// marker, so a file that lacks only that marker decodes whole.
+struct JpegSource {
+  jpeg_source_mgr manager;  // first: the decoder's pointer to it is a pointer to the whole
+  SDL_RWops* file;
+  JOCTET buffer[4096];
+};
+
+static void jpegNothing(j_decompress_ptr) {}
+
+static boolean jpegFill(j_decompress_ptr cinfo) {
+  auto* source = reinterpret_cast<JpegSource*>(cinfo->src);
+  int got = SDL_RWread(source->file, source->buffer, 1, sizeof source->buffer);
+  if (got <= 0) {
+    source->buffer[0] = 0xFF;
+    source->buffer[1] = JPEG_EOI;
+    got = 2;
+  }
+  source->manager.next_input_byte = source->buffer;
+  source->manager.bytes_in_buffer = size_t(got);
+  return TRUE;
 }
 
-// Decode with the image library and copy the picture as opaque 0xFFRRGGBB words.
-static int32_t loadJpeg(SDL_RWops* file) {
-  if (!jpegComplete(file) || SDL_RWseek(file, 0, RW_SEEK_SET) != 0) return 0;
-  SDL_Surface* picture = IMG_LoadJPG_RW(file);
-  if (picture == nullptr) return 0;
-  const SDL_PixelFormat* f = picture->format;
-  int bpp = f->BytesPerPixel;
-  int32_t n = 0;
-  if ((bpp == 3 || bpp == 4) && sizeAllowed(uint32_t(picture->w), uint32_t(picture->h)))
-    n = Image_Create(picture->w, picture->h);
-  if (n != 0 && SDL_LockSurface(picture) == 0) {
-    int rb = channelByte(f->Rshift, bpp), gb = channelByte(f->Gshift, bpp), bb = channelByte(f->Bshift, bpp);
-    uint32_t* to = Image_Record(n)->pixels;
-    for (int y = 0; y < picture->h; y++) {
-      const uint8_t* from = static_cast<const uint8_t*>(picture->pixels) + size_t(y) * picture->pitch;
-      for (int x = 0; x < picture->w; x++, from += bpp)
-        *to++ = 0xFF000000u | uint32_t(from[rb]) << 16 | uint32_t(from[gb]) << 8 | from[bb];
-    }
-    SDL_UnlockSurface(picture);
+static void jpegSkip(j_decompress_ptr cinfo, long count) {
+  jpeg_source_mgr* source = cinfo->src;
+  while (count > long(source->bytes_in_buffer)) {
+    count -= long(source->bytes_in_buffer);
+    jpegFill(cinfo);
   }
-  SDL_FreeSurface(picture);
+  if (count > 0) {
+    source->next_input_byte += count;
+    source->bytes_in_buffer -= size_t(count);
+  }
+}
+
+struct JpegErrors {
+  jpeg_error_mgr manager;  // first, as for the source
+  jmp_buf failed;
+};
+
+static void jpegFailed(j_common_ptr cinfo) { longjmp(reinterpret_cast<JpegErrors*>(cinfo->err)->failed, 1); }
+
+// The decoder warns that it hit a marker when a scan's data ran out before its rows were
+// decoded (the file was cut short or damaged); it would paint the rest grey. Other warnings
+// concern bytes it could skip.
+static void jpegWarned(j_common_ptr cinfo, int level) {
+  if (level < 0 && cinfo->err->msg_code == JWRN_HIT_MARKER) jpegFailed(cinfo);
+}
+
+// Decode straight into the pixels of a new image as opaque 0xFFRRGGBB words. A four-channel
+// (CMYK) file keeps its channels as they stand, C as blue, M as green, Y as red. Returns the
+// record number, or 0.
+static int32_t loadJpeg(SDL_RWops* file) {
+  if (!jpegWellFormed(file) || SDL_RWseek(file, 0, RW_SEEK_SET) != 0) return 0;
+  jpeg_decompress_struct cinfo;
+  JpegErrors errors;
+  JpegSource source;
+  cinfo.err = jpeg_std_error(&errors.manager);
+  errors.manager.error_exit = jpegFailed;
+  errors.manager.emit_message = jpegWarned;
+  // Written after setjmp and read after the jump back, so kept out of registers.
+  volatile int32_t n = 0;
+  if (setjmp(errors.failed)) {
+    jpeg_destroy_decompress(&cinfo);
+    if (n != 0) Image_Release(n);
+    return 0;
+  }
+  jpeg_create_decompress(&cinfo);
+  source.manager = jpeg_source_mgr{nullptr, 0, jpegNothing, jpegFill, jpegSkip, jpeg_resync_to_restart, jpegNothing};
+  source.file = file;
+  cinfo.src = &source.manager;
+  jpeg_read_header(&cinfo, TRUE);
+  if (!sizeAllowed(cinfo.image_width, cinfo.image_height)) jpegFailed(reinterpret_cast<j_common_ptr>(&cinfo));
+  bool cmyk = cinfo.num_components == 4;
+  cinfo.out_color_space = cmyk ? JCS_CMYK : std::endian::native == std::endian::little ? JCS_EXT_BGRA : JCS_EXT_ARGB;
+  jpeg_start_decompress(&cinfo);
+  n = Image_Create(int32_t(cinfo.output_width), int32_t(cinfo.output_height));
+  if (n == 0 || cinfo.output_components != 4) jpegFailed(reinterpret_cast<j_common_ptr>(&cinfo));
+  uint32_t* pixels = Image_Record(n)->pixels;
+  size_t w = cinfo.output_width;
+  for (size_t y = 0; y < cinfo.output_height; y++) {
+    uint32_t* out = pixels + y * w;
+    JSAMPROW row = reinterpret_cast<JSAMPROW>(out);
+    jpeg_read_scanlines(&cinfo, &row, 1);
+    for (size_t x = 0; cmyk && x < w; x++, row += 4)
+      out[x] = 0xFF000000u | uint32_t(row[2]) << 16 | uint32_t(row[1]) << 8 | row[0];
+  }
+  jpeg_finish_decompress(&cinfo);
+  jpeg_destroy_decompress(&cinfo);
   return n;
 }
 

@@ -17,6 +17,7 @@
 #include "runtime/error.h"
 #include "runtime/options.h"
 #include "runtime/program.h"
+#include "sound/decode.h"
 
 enum { SILENCE_BYTES = 32768 };
 
@@ -138,9 +139,7 @@ int32_t Sound_Open(const std::string& fileName, const std::string& requirements,
   *slot = SoundSlot{};
   Mix_Volume(channelOf(slot), 128);
   slot->volume = 1;
-  SDL_RWops* file = SDL_RWFromFile(fileName.c_str(), "rb");
-  if (file == nullptr) return 0;
-  slot->chunk = Mix_LoadWAV_RW(file, 1);
+  slot->chunk = Sound_Decode(fileName);
   if (slot->chunk == nullptr) return 0;
   slot->length = slot->chunk->alen / 22050.0 / 2 / 2;
   slot->handle = sound.handleCounter;

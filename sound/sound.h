@@ -14,10 +14,10 @@ struct Mix_Chunk;
 
 // ---- operations of the game ---------------------------------------------------------------
 
-// Open and decode a sound file (OGG or WAV) for the requirement words ("SYNC", "VOL", "PAUSE",
-// "LEN", "SETPOS"; see Options_Parse). Returns the new handle; 0 when the file cannot be
-// decoded, no slot is free, "SETPOS" comes with "SYNC", or "SYNC" is missing (there is no
-// streamed music). Error 5 for a bad or repeated word.
+// Open and decode a sound file (OGG or WAV), resampled to the device's rate, for the
+// requirement words ("SYNC", "VOL", "PAUSE", "LEN", "SETPOS"; see Options_Parse). Returns the
+// new handle; 0 when the file cannot be decoded, no slot is free, "SETPOS" comes with "SYNC",
+// or "SYNC" is missing (there is no streamed music). Error 5 for a bad or repeated word.
 int32_t Sound_Open(const std::string& fileName, const std::string& requirements, bool requirementsGiven);
 // Play handle once from its beginning on its channel, stopping it first if it still plays and
 // re-applying its stored position. Error 5 for a handle that names no sound.

@@ -201,6 +201,10 @@ TEST_F(Fonts, DamagedFontFilesLoadOrFailWithoutHarm) {
   std::string path = ::testing::TempDir() + "damaged.ttf";
   writeFile(path, std::vector<uint8_t>(original.begin(), original.begin() + long(original.size() / 3)));
   EXPECT_NE(Font_Load(path, 22.0, "", false), 0);
+  std::vector<uint8_t> noGlyphs = original;  // opens, and renders nothing
+  noGlyphs[fontTable(original, "maxp").first + 4] = noGlyphs[fontTable(original, "maxp").first + 5] = 0;
+  writeFile(path, noGlyphs);
+  EXPECT_EQ(Font_Load(path, 22.0, "", false), -1);
   std::mt19937 random(77);
   int loaded = 0, skipped = 0;
   for (const char* tag : {"hhea", "head", "hmtx", "loca", "glyf"}) {

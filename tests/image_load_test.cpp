@@ -168,18 +168,33 @@ TEST_F(ImageLoadTest, MissingEmptyAndForeignFilesGiveMinusOne) {
   expectRefused(tempPath("sig.png"), "png signature only");
 }
 
-// Every cut of a good file, and a flipped byte in its header, is refused.
+// Every cut of a good file, and a flipped byte in its header, is refused; only a JPEG cut in
+// its end-of-image marker is whole and loads. A JPEG whose data ends early is refused even
+// when its end marker follows.
 TEST_F(ImageLoadTest, TruncatedAndCorruptFilesGiveMinusOne) {
   std::string png = tempPath("whole.png"), jpg = tempPath("whole.jpg"), cut = tempPath("cut");
   writePng(png, 40, 30, testPattern(40, 30));
   writeJpeg(jpg, 40, 30, 10, 20, 30);
+  const uint32_t* whole = Image_Record(-Image_Load(jpg, 32, 1))->pixels;
   for (const std::string& path : {png, jpg}) {
     std::vector<uint8_t> bytes = readBytes(path);
     ASSERT_GT(bytes.size(), 100u);
     // Every cut in the first and the last 64 bytes, every 37th in between.
     for (size_t length = 1; length < bytes.size(); length += length < 64 || length + 64 >= bytes.size() ? 1 : 37) {
       writeBytes(cut, std::vector<uint8_t>(bytes.begin(), bytes.begin() + std::ptrdiff_t(length)));
-      expectRefused(cut, path + " cut at " + std::to_string(length));
+      if (path == png || length + 2 < bytes.size()) {
+        expectRefused(cut, path + " cut at " + std::to_string(length));
+        continue;
+      }
+      int32_t h = Image_Load(cut, 32, 1);
+      ASSERT_LT(h, -1) << "cut in the end marker at " << length;
+      EXPECT_TRUE(std::equal(whole, whole + 1200, Image_Record(-h)->pixels)) << length;
+    }
+    if (path == jpg) {  // the last data bytes gone, the end marker kept
+      std::vector<uint8_t> early(bytes.begin(), bytes.end() - 6);
+      early.insert(early.end(), {0xFF, 0xD9});
+      writeBytes(cut, early);
+      expectRefused(cut, "jpeg data cut before its end marker");
     }
     bytes[path == png ? 17 : 3] ^= 0x40;  // the IHDR width, or the first marker's code
     writeBytes(cut, bytes);

@@ -6,6 +6,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -25,8 +26,8 @@ uintmax_t outputSize() {
   return error ? 0 : size;
 }
 
-// Play handle to its end and sum the squares of each channel's samples from then on.
-Energy playAndMeasure(int32_t handle) {
+// Play handle to its end; the samples written from then on, left and right in turn.
+std::vector<int16_t> playAndRecord(int32_t handle) {
   uintmax_t before = outputSize();
   Sound_Play(handle);
   for (int i = 0; i < 1000 && Sound_IsPlaying(handle); i++) SDL_Delay(10);
@@ -36,11 +37,19 @@ Energy playAndMeasure(int32_t handle) {
   uintmax_t end = outputSize() + 22050 * 4 / 2;
   for (int i = 0; i < 1000 && outputSize() < end; i++) SDL_Delay(10);
   std::vector<uint8_t> raw = readFile(std::getenv("SDL_DISKAUDIOFILE"));
+  std::vector<int16_t> samples;
+  for (size_t at = size_t(before) & ~size_t(3); at + 2 <= raw.size(); at += 2)
+    samples.push_back(int16_t(raw[at] | raw[at + 1] << 8));
+  return samples;
+}
+
+// Play handle to its end and sum the squares of each channel's samples from then on.
+Energy playAndMeasure(int32_t handle) {
+  std::vector<int16_t> samples = playAndRecord(handle);
   Energy energy;
-  for (size_t at = size_t(before) & ~size_t(3); at + 4 <= raw.size(); at += 4) {
-    double left = int16_t(raw[at] | raw[at + 1] << 8), right = int16_t(raw[at + 2] | raw[at + 3] << 8);
-    energy.left += left * left;
-    energy.right += right * right;
+  for (size_t at = 0; at + 2 <= samples.size(); at += 2) {
+    energy.left += double(samples[at]) * samples[at];
+    energy.right += double(samples[at + 1]) * samples[at + 1];
   }
   return energy;
 }
@@ -90,6 +99,28 @@ TEST_F(DiskAudio, HalfVolumeIsAQuarterOfTheEnergy) {
   EXPECT_NEAR(full.left, full.right, 0.01 * full.left);  // centred
   EXPECT_NEAR(ratio, 0.25, 0.02);
   EXPECT_EQ(pendingError, 0);
+}
+
+// A 1 kHz tone of 0.3 s recorded at another rate than the device's keeps its pitch and length,
+// from OGG and from WAV: from the first to the last loud sample, rising zero crossings per second.
+TEST_F(DiskAudio, EveryRatePlaysAtItsOwnPitchAndLength) {
+  for (auto [rate, kind] :
+       {std::pair{8000u, "ogg"}, {11025u, "wav"}, {16000u, "wav"}, {44100u, "ogg"}, {48000u, "wav"}, {96000u, "ogg"}}) {
+    std::string wav = ::testing::TempDir() + "rate.wav", ogg = ::testing::TempDir() + "rate.ogg";
+    writeToneWav(wav, 0.3, 1000, 12000, rate);
+    if (kind == std::string("ogg")) {
+      ASSERT_EQ(std::system(("oggenc -Q -o '" + ogg + "' '" + wav + "'").c_str()), 0);
+    }
+    std::vector<int16_t> played = playAndRecord(Sound_Open(kind == std::string("ogg") ? ogg : wav, "vol,sync", true));
+    size_t first = played.size(), last = 0, rising = 0;
+    for (size_t at = 0; at < played.size(); at += 2)
+      if (std::abs(played[at]) > 3000) first = std::min(first, at), last = at;
+    for (size_t at = first + 2; at <= last; at += 2) rising += played[at - 2] < 0 && played[at] >= 0;
+    double seconds = double(last - first) / 2 / 22050;
+    std::printf("%u Hz %s: %.4f s, %.1f Hz\n", rate, kind, seconds, rising / seconds);
+    EXPECT_NEAR(seconds, 0.3, 0.005) << rate << " " << kind;
+    EXPECT_NEAR(rising / seconds, 1000, 10) << rate << " " << kind;
+  }
 }
 
 }  // namespace

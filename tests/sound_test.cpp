@@ -7,6 +7,7 @@
 #include <SDL_mixer.h>
 
 #include <cmath>
+#include <cstring>
 #include <random>
 
 #include "runtime/error.h"
@@ -117,6 +118,10 @@ TEST_F(SoundTable, GameSoundsTakeHandlesThreeToNine) {
     EXPECT_EQ(slot->volume, 1.0f);
     EXPECT_EQ(slot->length, slot->chunk->alen / 88200.0);
     EXPECT_GT(slot->length, 0.1);
+    Mix_Chunk* mixers = Mix_LoadWAV((assets + gameSounds[i]).c_str());  // plays as it always did
+    EXPECT_TRUE(mixers && mixers->alen == slot->chunk->alen &&
+                !std::memcmp(mixers->abuf, slot->chunk->abuf, mixers->alen));
+    Mix_FreeChunk(mixers);
   }
   EXPECT_EQ(pendingError, 0);
 }

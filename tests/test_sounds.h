@@ -1,4 +1,5 @@
-// Sound files made by the tests themselves: a sine tone as a 16-bit mono WAV at 22,050 Hz.
+// Sound files made by the tests themselves: a sine tone as a 16-bit mono WAV, at 22,050 Hz
+// unless another rate is asked for.
 #pragma once
 
 #include <cmath>
@@ -12,8 +13,8 @@ inline void putLittleEndian(std::vector<uint8_t>& out, uint32_t value, int bytes
 }
 
 // Write a tone of the given length and frequency at amplitude (0 to 32767) to path.
-inline void writeToneWav(const std::string& path, double seconds, double hertz, int amplitude) {
-  const uint32_t rate = 22050, samples = uint32_t(seconds * rate);
+inline void writeToneWav(const std::string& path, double seconds, double hertz, int amplitude, uint32_t rate = 22050) {
+  const uint32_t samples = uint32_t(seconds * rate);
   std::vector<uint8_t> wav;
   auto tag = [&](const char* text) { wav.insert(wav.end(), text, text + 4); };
   tag("RIFF");

@@ -92,6 +92,14 @@ TEST_F(TextOutput, FontSetHomesTheCursorAndRefusesWhatNamesNoFont) {
     pendingError = 0;
   }
   EXPECT_EQ(r()->font, 8);
+  int32_t freed = loadedFont("");
+  Font_Set(freed, 0, false);
+  Font_Free(freed);  // the image's font now names no font
+  for (auto use : {+[] { Text_Print("a", false); }, +[] { Text_Locate(1, 1, 0, 0, 0, 3); }}) {
+    use();
+    EXPECT_EQ(pendingError, 258);
+    pendingError = 0;
+  }
   Font_Set(16, 12345, true);
   EXPECT_EQ(pendingError, 258);
 }
@@ -259,9 +267,16 @@ TEST_F(TextOutput, TabsInAFixedWidthFont) {
   Text_Print("\t", false);
   expectCursor(2, 100);
   EXPECT_EQ(r()->textPending, 1);
+  // With more to print it goes on to the next row's first stop; a row with no stop ends it.
+  at(2, 97);
+  Text_Print("\tx", false);
+  expectCursor(3, 10);
   at(2, 97);
   Text_Print("\t", true);
-  expectCursor(3, 1);
+  expectCursor(4, 1);
+  resize(40, 100);
+  Text_Print("\tx", false);
+  expectCursor(3, 2);
 }
 
 TEST_F(TextOutput, TabsInAProportionalFontFillToTheNextStop) {
@@ -271,12 +286,14 @@ TEST_F(TextOutput, TabsInAProportionalFontFillToTheNextStop) {
   r()->backColor = 0xFF0000FF;
   at(2, 11);
   Text_Print("\t", false);
-  expectCursor(2, 64);
+  expectCursor(2, 65);
   EXPECT_EQ(pixel(9, 22), 0xFF00FF00u);
   EXPECT_EQ(pixel(10, 22), 0xFF0000FFu);
   EXPECT_EQ(pixel(63, 43), 0xFF0000FFu);
   EXPECT_EQ(pixel(64, 22), 0xFF00FF00u);
   EXPECT_EQ(pixel(30, 44), 0xFF00FF00u);
+  Text_Print("\t", false);
+  expectCursor(2, 129);
   at(2, 780);
   Text_Print("\t", true);  // past the last stop: filled to the edge, one line end only
   expectCursor(3, 1);

@@ -81,6 +81,16 @@ static int32_t blankWidth(TTF_Font* face) {
   return width;
 }
 
+// Whether the face of handle renders any printable character at all.
+static bool rendersAnything(int32_t handle) {
+  for (uint16_t ch = 33; ch < 127; ch++)
+    if (SDL_Surface* glyph = Font_RenderGlyph(handle, ch, true)) {
+      SDL_FreeSurface(glyph);
+      return true;
+    }
+  return false;
+}
+
 int32_t Font_Load(const std::string& fileName, double size, const std::string& options, bool optionsGiven) {
   if (Error_Pending()) return 0;
   // Written so that a size that is not a number is refused as too small.
@@ -125,6 +135,13 @@ int32_t Font_Load(const std::string& fileName, double size, const std::string& o
     }
   }
   fontTable[size_t(handle)] = FontRecord{face, height, fixedWidth, bits};
+  // A damaged face can open and yet render nothing: every text in it would vanish without a
+  // word, so it is refused like a file that is no font.
+  if (!rendersAnything(handle)) {
+    TTF_CloseFont(face);
+    fontTable[size_t(handle)] = FontRecord{};
+    return -1;
+  }
   return handle;
 }
 

@@ -29,16 +29,18 @@ struct FontRecord {
 };
 
 // Load a TrueType file for text cells size pixels high (the face is found about size + 2
-// pixels high). Returns the handle, 32 to 1023; -1 when the file cannot be opened as a font,
-// no entry is free, the cell would be below 1 pixel, or "MONOSPACE" is asked of a face that is
-// not fixed-width; 0 for a size of 1000.5 or more, or after error 5 (a size below 0.001, or a
-// bad or repeated option word among "BOLD", "ITALIC", "UNDERLINE", "DONTBLEND", "MONOSPACE",
-// "UNICODE"). 0 while an error is pending.
+// pixels high). Returns the handle, 32 to 1023; -1 when the file cannot be opened as a font
+// or its face renders no printable character (a damaged file), no entry is free, the cell
+// would be below 1 pixel, or "MONOSPACE" is asked of a face that is not fixed-width; 0 for a
+// size of 1000.5 or more, or after error 5 (a size below 0.001, or a bad or repeated option
+// word among "BOLD", "ITALIC", "UNDERLINE", "DONTBLEND", "MONOSPACE", "UNICODE"). 0 while an
+// error is pending.
 int32_t Font_Load(const std::string& fileName, double size, const std::string& options, bool optionsGiven);
 
 // Close a loaded face and free its entry for the next Font_Load; built-in fonts and handles
-// that name no face are left alone. An image still set to the handle prints nothing until
-// it is given a font again.
+// that name no face are left alone. An image still set to the handle raises error 258 (a
+// handle that names no font) when it prints or places its cursor, until it is given a font
+// again or a later Font_Load takes the handle.
 void Font_Free(int32_t handle);
 
 // The entry of handle when it names a font (built-in 8, 9, 14, 15, 16, 17 or a loaded face),

@@ -154,6 +154,8 @@ void TextFile_ReadLine(int32_t number, std::string* line) {
   *line = std::move(text);
 }
 
+bool TextFile_IsOpen(int32_t number) { return findFile(number) != nullptr; }
+
 int32_t TextFile_AtEnd(int32_t number) {
   OpenFile* file = number >= 1 ? findFile(number) : nullptr;
   if (file == nullptr) {

@@ -27,6 +27,8 @@ void TextFile_ReadLine(int32_t number, std::string* line);
 // -1 when the file has nothing left to read (its size reached, or byte 26 met), else 0.
 // Error 52 and 0 for a number that is not open.
 int32_t TextFile_AtEnd(int32_t number);
+// Whether number names an open file; false after an open that failed.
+bool TextFile_IsOpen(int32_t number);
 // Close number when given (a number not open is ignored), else every open file.
 void TextFile_Close(int32_t number, bool numberGiven);
 

@@ -20,8 +20,13 @@
 
 namespace {
 
-// The font of an image always names a font: only Font_Set changes it, and fonts are never freed.
-const FontRecord* fontOf(const ImageRecord* r) { return Font_Get(r->font); }
+// The font of an image, or error 258 and nullptr when it names no font any more (it was freed
+// after Font_Set gave it to the image).
+const FontRecord* fontOf(const ImageRecord* r) {
+  const FontRecord* f = Font_Get(r->font);
+  if (f == nullptr) Runtime_Error(258);
+  return f;
+}
 
 int32_t rowsOnImage(const ImageRecord* r, const FontRecord* f) { return r->height / f->height; }
 
@@ -85,12 +90,14 @@ bool printGlyph(ImageRecord* r, const FontRecord* f, uint32_t ch, bool moreFollo
 // pixels by a backColor box in a proportional one. Returns true when it ended the line.
 bool tab(ImageRecord* r, const FontRecord* f, bool moreFollows) {
   if (f->fixedWidth) {
-    for (;;) {
+    // At the right edge with more to print the blanks go on to the next row's first stop.
+    // Two cases would never stop: a line end left pending keeps the cursor at the edge, and a
+    // row narrower than 8 columns has no stop, so a second line end ends the tab too.
+    for (bool wrapped = false;;) {
       int32_t before = r->cursorColumn;
       bool ended = printGlyph(r, f, ' ', moreFollows);
-      // A tab ends at the right edge: it does not go on into the next line, and when the
-      // line end is left pending the cursor stays put, so going on would never stop.
-      if (ended || r->textPending || before % 8 == 0) return ended;
+      if (before % 8 == 0 || r->textPending || (ended && wrapped)) return ended;
+      wrapped = wrapped || ended;
     }
   }
   int32_t x = r->cursorColumn - 1, y = cellY(r, f);
@@ -98,7 +105,7 @@ bool tab(ImageRecord* r, const FontRecord* f, bool moreFollows) {
   float bottom = float(y + f->height - 1);
   if (stop < r->width) {
     Draw_FillBox(float(x), float(y), float(stop - 1), bottom, r->backColor);
-    setColumn(r, stop);
+    setColumn(r, stop + 1);  // the cursor's pixel is the stop, so the next tab goes on
     return false;
   }
   Draw_FillBox(float(x), float(y), float(r->width - 1), bottom, r->backColor);
@@ -192,6 +199,7 @@ void Text_Locate(int32_t row, int32_t column, int32_t shown, int32_t start, int3
   if (Error_Pending()) return;
   ImageRecord* r = Image_Record(drawDest);
   const FontRecord* f = fontOf(r);
+  if (f == nullptr) return;
   bool rowBad = row < r->textTop || (row > r->textBottom && row != rowsOnImage(r, f));
   bool columnBad = column < 1 || column > columnsOnImage(r, f);
   if (((given & LOCATE_ROW) && rowBad) || ((given & LOCATE_COLUMN) && columnBad) ||
@@ -230,6 +238,7 @@ void Text_FitItem(const std::string& text) {
   ImageRecord* r = Image_Record(drawDest);
   if (r->textPending || r->cursorColumn == 1) return;
   const FontRecord* f = fontOf(r);
+  if (f == nullptr) return;
   int64_t needed = int64_t(r->cursorColumn - 1) * (f->fixedWidth ? f->fixedWidth : 1);
   Characters characters{text, isWide(f)};
   // Summing stops once the item can no longer fit: a long item need not be rendered whole.
@@ -241,6 +250,7 @@ void Text_Print(const std::string& text, bool endLine) {
   if (Error_Pending()) return;
   ImageRecord* r = Image_Record(drawDest);
   const FontRecord* f = fontOf(r);
+  if (f == nullptr) return;
   // A pending line end is taken by the next text; an empty one with endLine only drops it, as
   // its own line end below does the same.
   if (r->textPending && !text.empty()) {

@@ -2,7 +2,8 @@
 # title back; a click between two buttons does nothing; a click elsewhere starts the game,
 # whose transit prints its three messages and issues eight green lights one by one; then the
 # play screen shows, and "q" ends the program with exit code 0. The title and a text screen
-# wait without keeping a core busy.
+# wait without keeping a core busy. Without Credits.txt its button shows the open's error once,
+# and Yes finishes the text screen as usual.
 . "$(dirname "$0")/common.sh"
 need_game_tools
 
@@ -39,3 +40,19 @@ press "$id" q
 wait_exit "$pid" 30
 [ "$rc" = 0 ] || fail "exit code $rc after q"
 echo "q ended the game with exit code 0"
+
+mkdir "$work/game" && cp "$BRINE_GAME" "$(dirname "$BRINE_GAME")"/*.{png,jpg,ogg,ttf,txt} "$work/game" &&
+  rm "$work/game/Credits.txt" && : >"$work/empty.txt" || fail "no copy of the game"
+export BRINE_GAME=$work/game/${BRINE_GAME##*/}
+start_game
+expect --wait 30 title
+click "$id" 730 380
+window_of box "$pid" 'Unhandled Error'
+title_is "$box" 'Unhandled Error #53'
+press "$box" y
+expect --wait 20 textscreen "$work/empty.txt"
+sleep 1
+xdotool search --all --pid "$pid" --name "Unhandled Error" >/dev/null && fail "another box after the open's error"
+press "$id" space
+expect --wait 20 title
+echo "without Credits.txt: its error once, then an empty text screen and the title again"
