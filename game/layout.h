@@ -37,4 +37,5 @@ constexpr double NEEDLE_Y = 428;
 constexpr int32_t PUT_AT = PUT_DEST_FIRST | PUT_SOURCE;                  // unscaled at a top-left corner
 constexpr int32_t PUT_STRETCHED = PUT_AT | PUT_DEST_SECOND;              // stretched to a rectangle
 constexpr int32_t PUT_STRETCHED_ONTO = PUT_STRETCHED | PUT_DEST;         // the same onto a named image
-constexpr int32_t PUT_RECT_ONTO = PUT_STRETCHED_ONTO | PUT_SOURCE_FIRST | PUT_SOURCE_SECOND;  // a rectangle of one image onto another
+// A rectangle of one image onto another.
+constexpr int32_t PUT_RECT_ONTO = PUT_STRETCHED_ONTO | PUT_SOURCE_FIRST | PUT_SOURCE_SECOND;

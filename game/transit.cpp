@@ -20,7 +20,8 @@ static double lightsHeldBack() {
 }
 
 void runTransit() {
-  Image_Put(PLAY_AREA.x1, PLAY_AREA.y1, PLAY_AREA.x2, PLAY_AREA.y2, game.overImage, game.screenImage, 0, 0, 0, 0, PUT_STRETCHED_ONTO); STEP;
+  Image_Put(PLAY_AREA.x1, PLAY_AREA.y1, PLAY_AREA.x2, PLAY_AREA.y2, game.overImage, game.screenImage, 0, 0, 0, 0,
+            PUT_STRETCHED_ONTO); STEP;
   game.fuel = 50; STEP;
   Text_SetPrintMode(2, 0, false); STEP;
   Font_Set(game.fontHandle, 0, false); STEP;

@@ -198,7 +198,8 @@ TEST_F(LevelLoop, GameStartsWinsLosesAndBeginsAgain) {
   stopAllSounds();
 
   std::vector<uint32_t> transit = {200, 200, 200, 200, 200, 200, 200, 200, 1500, 1500}, expected = transit;
-  for (auto part : {std::vector<uint32_t>{2500}, transit, {2500, 2500}, transit}) expected.insert(expected.end(), part.begin(), part.end());
+  for (auto part : {std::vector<uint32_t>{2500}, transit, {2500, 2500}, transit})
+    expected.insert(expected.end(), part.begin(), part.end());
   EXPECT_EQ(delays(), expected);
   EXPECT_NE(stateAtFirstTransit, 12345u) << "the generator was not seeded";
   EXPECT_TRUE(probeTicked) << "the timer was not switched on at start-up";
