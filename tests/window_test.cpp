@@ -143,7 +143,7 @@ TEST_F(Presentation, PageGeometryAndModeChoice) {
       {"513 wide is not", {{1024, 768}}, 513, 384, 1, 1024, 768, true, 1, 255, 192},
       {"a page centred in a larger mode", {{1280, 720}, {1024, 768}}, 800, 600, 1, 1024, 768, true, 1, 112, 84},
       {"a later mode wins a tie", {{1000, 600}, {800, 800}}, 800, 600, 1, 800, 800, true, 1, 0, 100},
-      {"modes narrower than 640 are left out", {{600, 450}, {1024, 768}}, 320, 200, 1, 1024, 768, true, 2, 192, 184},
+      {"modes narrower than 640 are left out", {{600, 450}, {1024, 768}}, 200, 150, 1, 1024, 768, true, 2, 312, 234},
       {"the second press takes the 4:3 mode", {{1024, 768}, {840, 600}}, 800, 600, 2, 1024, 768, true, 1, 112, 84},
       {"no mode large enough: the window stays", {{1024, 500}, {600, 800}}, 800, 600, 1, 800, 600, false, 1, 0, 0},
       {"no modes at all: the window stays", {}, 800, 600, 1, 800, 600, false, 1, 0, 0},
@@ -166,6 +166,8 @@ TEST_F(Presentation, PageGeometryAndModeChoice) {
   Screen_ChooseModes({{640, 480}, {1024, 768}, {1024, 768}}, 800, 600, &nearest, &fourThree);
   EXPECT_EQ(nearest, 2);
   EXPECT_EQ(fourThree, 2);
+  Screen_ChooseModes({{1282, 962}}, 800, 600, &nearest, &fourThree);  // 4:3 by whole quarters and thirds
+  EXPECT_EQ(fourThree, 0);
   EXPECT_EQ(pendingError, 0);
 }
 
@@ -194,10 +196,10 @@ TEST_F(Presentation, FullScreenCycleAndPageSwaps) {
 
   // Setting the page again changes nothing, not even the border; a new page clears it once.
   toggle(1);
-  shown(0, 0) = 0x12345678;
+  shown(111, 84) = 0x12345678;  // just left of the page
   Screen_Set(page);
   Screen_Present();
-  EXPECT_EQ(shown(0, 0), 0x12345678u);
+  EXPECT_EQ(shown(111, 84), 0x12345678u);
   int32_t other = showPage(800, 600, 7);
   Screen_Present();
   expectShown(other, 1024, 768, true, 1, 112, 84);
