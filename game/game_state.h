@@ -8,6 +8,8 @@
 #include <initializer_list>
 #include <string>
 
+#include "game/layout.h"
+
 struct GameState {
   // Pictures (image handles) and the font.
   int32_t titleImage, iconImage, fontHandle, screenImage, cleanScope;
@@ -57,11 +59,15 @@ Outcome fireShot();
 void showSuccess();
 void showFailure();
 void updateScopeView();
+
+// ---- shared helpers (level.cpp) ------------------------------------------------------------
 void waitForButtonRelease();
 void waitForKey();
-
 // Restore a rectangle of the play screen from its clean copy.
 void restoreRect(double x1, double y1, double x2, double y2);
+inline void restoreRect(const Rect& r) { restoreRect(r.x1, r.y1, r.x2, r.y2); }
 // Print a line of items the way the game prints: each item fitted, then printed, then the line
 // ended.
 void printItems(std::initializer_list<std::string> items);
+// Draw image stretched over the ammunition light in grid row (0 or 1) and column (0 to 3).
+void drawLight(int32_t image, double row, double column);

@@ -8,7 +8,7 @@
 
 // Draw a knob with its top-left corner at (x, y).
 static void drawKnob(double x, double y) {
-  Image_Put(x, y, x + 15, y + 35, game.sliderImage, 0, 0, 0, 0, 0, 13);
+  Image_Put(x, y, x + 15, y + 35, game.sliderImage, 0, 0, 0, 0, 0, PUT_STRETCHED);
 }
 
 void resetPanelKnobs() {
@@ -23,22 +23,22 @@ static void clack() {
 }
 
 // A rocker shows its on picture over the panel, or the panel's own off look when restored.
-static void toggleRocker(float* flag, double x1, double y1, double x2, double y2) {
+static void toggleRocker(float* flag, const Rect& r) {
   clack(); STEP;
   if (*flag == 0) {
     STEP;
     *flag = 1; STEP;
-    Image_Put(x1, y1, x2, y2, game.rockerOnImage, 0, 0, 0, 0, 0, 13); STEP;
+    Image_Put(r.x1, r.y1, r.x2, r.y2, game.rockerOnImage, 0, 0, 0, 0, 0, PUT_STRETCHED); STEP;
   } else {
     STEP;
     *flag = 0; STEP;
-    restoreRect(x1, y1, x2, y2); STEP;
+    restoreRect(r); STEP;
   }
   STEP;
 }
 
-void toggleDirectionFinder() { toggleRocker(&game.directionFinderOn, 676, 260, 719, 334); }
-void toggleRangeMeter() { toggleRocker(&game.rangeMeterOn, 730, 324, 773, 398); }
+static void toggleDirectionFinder() { toggleRocker(&game.directionFinderOn, UPPER_ROCKER); }
+static void toggleRangeMeter() { toggleRocker(&game.rangeMeterOn, LOWER_ROCKER); }
 
 // One column of slider stops: volumes of the master, rotor and voice rows, and knob corners.
 struct SliderStop {
@@ -68,15 +68,15 @@ static void selectStop(const SliderStop& stop) {
 }
 
 Outcome onLeftButton() {
-  if (game.distance < 230) {
+  if (game.distance < SCOPE_RADIUS) {
     STEP;
     Outcome outcome = fireShot(); STEP;
     if (outcome != OUTCOME_NONE) return outcome;
   }
   STEP;
-  if (game.mouseX > 680 && game.mouseX < 715 && game.mouseY > 265 && game.mouseY < 330) toggleDirectionFinder();
+  if (inside(UPPER_ROCKER_CLICK, game.mouseX, game.mouseY)) toggleDirectionFinder();
   STEP;
-  if (game.mouseX > 735 && game.mouseX < 770 && game.mouseY > 330 && game.mouseY < 395) toggleRangeMeter();
+  if (inside(LOWER_ROCKER_CLICK, game.mouseX, game.mouseY)) toggleRangeMeter();
   STEP;
   // A chosen stop moves mouseX onto its knob, so no later column matches.
   if (game.mouseX < 45) selectStop(leftStops);

@@ -1,4 +1,4 @@
-// results.cpp: the success and failure screens, the score, and the line printing of the game.
+// results.cpp: the success and failure screens and the score.
 #define STEP_FILE 7
 #include "game/step.h"
 
@@ -10,21 +10,13 @@
 #include "text/number_text.h"
 #include "text/text_output.h"
 
-void printItems(std::initializer_list<std::string> items) {
-  for (const std::string& item : items) {
-    Text_FitItem(item); STEP;
-    Text_Print(item, false); STEP;
-  }
-  Text_Print("", true); STEP;
-}
-
 // A number as the screens print it: Text_FromNumber's form and one blank after it.
 static std::string number(double value) { return Text_FromNumber(float(value)) + " "; }
 
-static void locate(int32_t row, int32_t column) { Text_Locate(row, column, 0, 0, 0, 3); }
+static void locate(int32_t row, int32_t column) { Text_Locate(row, column, 0, 0, 0, LOCATE_ROW | LOCATE_COLUMN); }
 
 static void revealTarget() {
-  Image_Put(double(game.targetX) - 35, double(game.targetY) - 12, 0, 0, game.targetImage, 0, 0, 0, 0, 0, 9);
+  Image_Put(double(game.targetX) - 35, double(game.targetY) - 12, 0, 0, game.targetImage, 0, 0, 0, 0, 0, PUT_AT);
 }
 
 static void pressAnyKey(int32_t row) {
@@ -36,13 +28,13 @@ static void pressAnyKey(int32_t row) {
 void showSuccess() {
   Mouse_Show(); STEP;
   revealTarget(); STEP;
-  Draw_Line(game.targetX, game.targetY, game.mouseX, game.mouseY, Color_Rgb(200, 0, 0, 0, 0), 0, 0, 9); STEP;
-  Image_Put(170, 70, 630, 530, game.explosionImage, game.screenImage, 0, 0, 0, 0, 45); STEP;
+  Draw_Line(game.targetX, game.targetY, game.mouseX, game.mouseY, Color_Rgb(200, 0, 0, 0, 0), 0, 0, LINE_FIRST | LINE_COLOR); STEP;
+  Image_Put(170, 70, 630, 530, game.explosionImage, game.screenImage, 0, 0, 0, 0, PUT_STRETCHED_ONTO); STEP;
   game.level = double(game.level) + 1; STEP;
   game.totalScore = INT(double(game.fuel) + double(game.fuel) * game.level * 0.2) + double(game.totalScore); STEP;
   Text_SetPrintMode(2, 0, false); STEP;
   Font_Set(game.fontHandle, 0, false); STEP;
-  Color_Set(Color_Rgb(150, 10, 10, 0, 0), 0, 0, 1); STEP;
+  Color_Set(Color_Rgb(150, 10, 10, 0, 0), 0, 0, COLOR_FORE); STEP;
   locate(10, 325); STEP;
   printItems({"Level", number(game.level), " result:"}); STEP;
   locate(11, 355); STEP;
@@ -66,7 +58,7 @@ void showFailure() {
   revealTarget(); STEP;
   Text_SetPrintMode(2, 0, false); STEP;
   Font_Set(game.fontHandle, 0, false); STEP;
-  Color_Set(Color_Rgb(250, 240, 180, 0, 0), 0, 0, 1); STEP;
+  Color_Set(Color_Rgb(250, 240, 180, 0, 0), 0, 0, COLOR_FORE); STEP;
   locate(12, 305); STEP;
   printItems({"Out of ammunition"}); STEP;
   locate(15, 330); STEP;

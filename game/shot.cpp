@@ -11,19 +11,14 @@
 #include "runtime/clock.h"
 #include "sound/sound.h"
 
-// The eight ammunition lights: light n sits in row INT(n / 4), column n - 4 x row.
-static void drawLight(int32_t image, double row, double column) {
-  Image_Put(column * 30 + 5, row * 30 + 120, column * 30 + 30, row * 30 + 145, image, 0, 0, 0, 0, 0, 13);
-}
-
 // The direction lamp lights the cell of the 3 x 3 field that lies towards the target.
 static void showDirection() {
   game.deltaX = double(game.targetX) - game.mouseX; STEP;
   game.deltaY = double(game.targetY) - game.mouseY; STEP;
   game.bearing = INT(std::atan(double(game.deltaX) / double(game.deltaY)) * 10) / 10.0; STEP;
-  game.markerX = 680; STEP;
-  game.markerY = 160; STEP;
-  restoreRect(680, 160, 770, 250); STEP;
+  game.markerX = DIRECTION_FIELD.x1; STEP;
+  game.markerY = DIRECTION_FIELD.y1; STEP;
+  restoreRect(DIRECTION_FIELD); STEP;
   const float b = game.bearing;
   if (b >= -0.4f && b <= 0.4f) {
     STEP;
@@ -53,7 +48,7 @@ static void showDirection() {
     STEP;
   }
   STEP;
-  Image_Put(game.markerX, game.markerY, 0, 0, game.redLightImage, 0, 0, 0, 0, 0, 9); STEP;
+  Image_Put(game.markerX, game.markerY, 0, 0, game.redLightImage, 0, 0, 0, 0, 0, PUT_AT); STEP;
 }
 
 Outcome fireShot() {
@@ -75,7 +70,7 @@ Outcome fireShot() {
   const double q = game.distance;
 
   Sound_SetVolume(game.depthSound, q / 70 * game.masterVolume); STEP;
-  Sound_SetBalance(game.depthSound, (double(game.mouseX) - 400) / 400, (double(game.mouseY) - 300) / 300, 0); STEP;
+  Sound_SetBalance(game.depthSound, (double(game.mouseX) - SCOPE_X) / SCOPE_X, (double(game.mouseY) - SCOPE_Y) / SCOPE_Y, 0); STEP;
   Sound_Play(game.depthSound); STEP;
   Clock_Delay(2.5); STEP;
 
@@ -84,12 +79,12 @@ Outcome fireShot() {
   STEP;
 
   Image_Put(game.mouseX - q * 0.5, game.mouseY - q * 0.5, game.mouseX + q * 0.5, game.mouseY + q * 0.5,
-            game.explosionImage, game.screenImage, 0, 0, 0, 0, 45); STEP;
+            game.explosionImage, game.screenImage, 0, 0, 0, 0, PUT_STRETCHED_ONTO); STEP;
   if (game.rangeMeterOn != 0) {
     STEP;
-    restoreRect(650, 410, 780, 450); STEP;
+    restoreRect(RANGE_FIELD); STEP;
     // Aspect 10 makes a thin upright needle, further left the closer the shot came.
-    Draw_Circle(770 - q * 1.5, 428, 12, Color_Rgb(100, 200, 200, 0, 0), 0, 0, 10, 18); STEP;
+    Draw_Circle(770 - q * 1.5, NEEDLE_Y, 12, Color_Rgb(100, 200, 200, 0, 0), 0, 0, 10, CIRCLE_COLOR | CIRCLE_ASPECT); STEP;
   }
   STEP;
   if (game.directionFinderOn != 0) showDirection();

@@ -26,10 +26,10 @@ void loadAssets() {
   STEP;
   game.screenImage = Image_Load("scope.jpg", 32, 1); STEP;
   Screen_Set(game.screenImage); STEP;
-  Image_Free(game.iconImage, 1); STEP;
+  Image_Free(game.iconImage, IMAGE_HANDLE_GIVEN); STEP;
   game.sightImage = Image_Load("sight.png", 0, 0); STEP;
   game.explosionImage = Image_Load("explosion.png", 0, 0); STEP;
-  game.cleanScope = Image_Copy(game.screenImage, 1); STEP;
+  game.cleanScope = Image_Copy(game.screenImage, IMAGE_HANDLE_GIVEN); STEP;
   game.greenLightImage = Image_Load("greenlight.png", 0, 0); STEP;
   game.greenLightOffImage = Image_Load("greenlight_off.png", 0, 0); STEP;
   game.redLightImage = Image_Load("redlight.png", 0, 0); STEP;
@@ -51,7 +51,7 @@ void loadAssets() {
 
 void runGame() {
   game = GameState{};
-  Window_Move(100, 1, 2); STEP;
+  Window_Move(100, 1, WINDOW_AT); STEP;
   runTitleScreen(); STEP;
   loadAssets(); STEP;
   resetPanelKnobs(); STEP;

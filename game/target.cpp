@@ -12,8 +12,8 @@ void startLevel() {
   TimerEvent_Define(0, 3.0, onTimerTick); STEP;
   game.targetRadius = INT(Random_Next(1, true) * 220.0); STEP;
   game.heading = INT(Random_Next(1, true) * 628.0) / 100.0; STEP;
-  game.targetX = INT(std::sin(double(game.heading)) * game.targetRadius) + 400.0; STEP;
-  game.targetY = INT(std::cos(double(game.heading)) * game.targetRadius) + 300.0; STEP;
+  game.targetX = INT(std::sin(double(game.heading)) * game.targetRadius) + SCOPE_X; STEP;
+  game.targetY = INT(std::cos(double(game.heading)) * game.targetRadius) + SCOPE_Y; STEP;
   TimerEvent_Control(0, TIMER_ON, false); STEP;
 }
 
@@ -34,10 +34,10 @@ void onTimerTick() {
   game.targetX = game.targetX + std::sin(double(game.heading)) * stepLength; STEP;
   game.targetY = game.targetY + std::cos(double(game.heading)) * stepLength; STEP;
   // The tick's own offsets: the aim values of the level loop must stay untouched.
-  float tickX = std::fabs(400.0 - game.targetX); STEP;
-  float tickY = std::fabs(300.0 - game.targetY); STEP;
+  float tickX = std::fabs(SCOPE_X - game.targetX); STEP;
+  float tickY = std::fabs(SCOPE_Y - game.targetY); STEP;
   float tickDistance = std::sqrt(double(tickX) * tickX + double(tickY) * tickY); STEP;
-  if (tickDistance > 230) {
+  if (tickDistance > SCOPE_RADIUS) {
     STEP;
     game.heading = game.heading + 3.14; STEP;
   }

@@ -21,13 +21,13 @@ static const char* const creditLine = "Made by the Brinemark team";
 static void showTextScreen() {
   int32_t previousBackdrop = game.overImage;  // the backdrop of an earlier text screen
   game.overImage = Image_Load("over.png", 0, 0); STEP;
-  if (previousBackdrop < -1) Image_Free(previousBackdrop, 1);
+  if (previousBackdrop < -1) Image_Free(previousBackdrop, IMAGE_HANDLE_GIVEN);
   STEP;
-  Image_Put(0, 0, 800, 600, game.overImage, 0, 0, 0, 0, 0, 13); STEP;
-  Color_Set(Color_Rgb(250, 250, 200, 0, 0), 0, 0, 1); STEP;
+  Image_Put(0, 0, 800, 600, game.overImage, 0, 0, 0, 0, 0, PUT_STRETCHED); STEP;
+  Color_Set(Color_Rgb(250, 250, 200, 0, 0), 0, 0, COLOR_FORE); STEP;
   Font_Set(16, 0, false); STEP;
   TextFile_Open(game.textFileName, TEXT_FILE_INPUT, 1); STEP;
-  Text_Locate(1, 1, 0, 0, 0, 3); STEP;
+  Text_Locate(1, 1, 0, 0, 0, LOCATE_ROW | LOCATE_COLUMN); STEP;
   // A file that did not open has shown its error once; there is nothing to list.
   while (TextFile_IsOpen(1) && !TextFile_AtEnd(1)) {
     STEP;
@@ -58,11 +58,11 @@ void runTitleScreen() {
     int32_t previousTitle = game.titleImage;
     game.titleImage = Image_Load("title.jpg", 32, 1); STEP;
     Screen_Set(game.titleImage); STEP;
-    if (previousTitle < -1) Image_Free(previousTitle, 1);
+    if (previousTitle < -1) Image_Free(previousTitle, IMAGE_HANDLE_GIVEN);
     STEP;
     game.iconImage = Image_Load("icon.jpg", 0, 0); STEP;
     Window_SetIcon(game.iconImage); STEP;
-    if (previousIcon < -1) Image_Free(previousIcon, 1);
+    if (previousIcon < -1) Image_Free(previousIcon, IMAGE_HANDLE_GIVEN);
     previousIcon = game.iconImage; STEP;
     Window_SetTitle("Brinemark"); STEP;
     int32_t previousFont = game.fontHandle;
@@ -71,8 +71,8 @@ void runTitleScreen() {
     STEP;
     Text_SetPrintMode(2, 0, false); STEP;
     Font_Set(game.fontHandle, 0, false); STEP;
-    Color_Set(Color_Rgb(50, 40, 80, 0, 0), 0, 0, 1); STEP;
-    Text_Locate(1, 505, 0, 0, 0, 3); STEP;
+    Color_Set(Color_Rgb(50, 40, 80, 0, 0), 0, 0, COLOR_FORE); STEP;
+    Text_Locate(1, 505, 0, 0, 0, LOCATE_ROW | LOCATE_COLUMN); STEP;
     printItems({creditLine}); STEP;
     for (;;) {
       do {

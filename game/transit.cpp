@@ -20,12 +20,13 @@ static double lightsHeldBack() {
 }
 
 void runTransit() {
-  Image_Put(125, 22, 792, 570, game.overImage, game.screenImage, 0, 0, 0, 0, 45); STEP;
+  Image_Put(PLAY_AREA.x1, PLAY_AREA.y1, PLAY_AREA.x2, PLAY_AREA.y2, game.overImage, game.screenImage, 0, 0, 0, 0,
+            PUT_STRETCHED_ONTO); STEP;
   game.fuel = 50; STEP;
   Text_SetPrintMode(2, 0, false); STEP;
   Font_Set(game.fontHandle, 0, false); STEP;
-  Color_Set(Color_Rgb(250, 240, 180, 0, 0), 0, 0, 1); STEP;
-  Text_Locate(12, 305, 0, 0, 0, 3); STEP;
+  Color_Set(Color_Rgb(250, 240, 180, 0, 0), 0, 0, COLOR_FORE); STEP;
+  Text_Locate(12, 305, 0, 0, 0, LOCATE_ROW | LOCATE_COLUMN); STEP;
   printItems({"Reloading weapons"}); STEP;
   // The level's ammunition, light by light, the held-back ones red.
   for (game.lightRow = 0; game.lightRow <= 1; game.lightRow = double(game.lightRow) + 1) {
@@ -34,8 +35,7 @@ void runTransit() {
       bool notIssued = lightsHeldBack() > double(game.lightRow) * 4 + game.lightColumn;
       int32_t light = notIssued ? game.redLightImage : game.greenLightImage;
       STEP;
-      Image_Put(double(game.lightColumn) * 30 + 5, double(game.lightRow) * 30 + 120, double(game.lightColumn) * 30 + 30,
-                double(game.lightRow) * 30 + 145, light, 0, 0, 0, 0, 0, 13); STEP;
+      drawLight(light, game.lightRow, game.lightColumn); STEP;
       Clock_Delay(0.2); STEP;
     }
     STEP;
@@ -44,13 +44,13 @@ void runTransit() {
   game.shotsUsed = lightsHeldBack(); STEP;
   game.directionFinderOn = 0; STEP;
   game.rangeMeterOn = 0; STEP;
-  Text_Locate(15, 355, 0, 0, 0, 3); STEP;
+  Text_Locate(15, 355, 0, 0, 0, LOCATE_ROW | LOCATE_COLUMN); STEP;
   printItems({"Refueling"}); STEP;
   Clock_Delay(1.5); STEP;
   Sound_SetVolume(game.helicopterSound, double(game.helicopterVolume) * game.masterVolume); STEP;
   Sound_Play(game.helicopterSound); STEP;
-  Text_Locate(17, 280, 0, 0, 0, 3); STEP;
+  Text_Locate(17, 280, 0, 0, 0, LOCATE_ROW | LOCATE_COLUMN); STEP;
   printItems({"Moving to target area", Text_FromNumber(float(double(game.level) + 1)) + " "}); STEP;
   Clock_Delay(1.5); STEP;
-  restoreRect(125, 22, 792, 570); STEP;
+  restoreRect(PLAY_AREA); STEP;
 }

@@ -46,6 +46,8 @@ void Screen_Init() {
   screenPage = drawDest = drawSource = n;
 }
 
+void Screen_SetModes(const std::vector<ScreenMode>& modes) { fullScreenModes = modes; }
+
 void Screen_StartPresenting() { presenting = true; }
 
 void Screen_RequestFullScreenToggle() { fullScreenToggles++; }

@@ -43,3 +43,5 @@ struct ScreenMode {
 // there is none): among modes at least 640 wide and at least w x h, the smallest excess
 // width + height - w - h, a later mode winning a tie.
 void Screen_ChooseModes(const std::vector<ScreenMode>& modes, int32_t w, int32_t h, int* nearest, int* fourThree);
+// Replace the full-screen modes read at start-up, for a driver that lists none (tests).
+void Screen_SetModes(const std::vector<ScreenMode>& modes);

@@ -352,6 +352,25 @@ bool GameTest::drawnOver(const Pixels& p, const Pixels& under, int32_t image, in
   return sameRect(p, Pixels(r->pixels, r->pixels + under.size()), x1, y1, x2, y2);
 }
 
+Pixels GameTest::drawnOn(const Pixels& under, const std::function<void()>& draw) {
+  ImageRecord* r = Image_Record(start.black);
+  std::memcpy(r->pixels, under.data(), under.size() * sizeof(uint32_t));
+  int32_t savedDest = drawDest;
+  drawDest = start.black;
+  draw();
+  drawDest = savedDest;
+  return Pixels(r->pixels, r->pixels + under.size());
+}
+
+void GameTest::printAt(const std::vector<std::string>& pieces, int32_t row, int32_t column, int32_t font, uint32_t color) {
+  Text_SetPrintMode(2, 0, false);
+  Font_Set(font, 0, false);
+  Color_Set(color, 0, 0, COLOR_FORE);
+  Text_Locate(row, column, 0, 0, 0, LOCATE_ROW | LOCATE_COLUMN);
+  for (const std::string& piece : pieces) Text_Print(piece, false);
+  Text_Print("", true);
+}
+
 std::string GameTest::lightsShown(const Pixels& p) {
   std::string lights;
   for (int n = 0; n < 8; n++) {

@@ -90,6 +90,11 @@ class GameTest : public ::testing::Test {
   // image stretched to (x1, y1)-(x2, y2) over the screen under: exactly what p shows there.
   // For pictures without an opaque pixel, such as the explosion.
   static bool drawnOver(const Pixels& p, const Pixels& under, int32_t image, int x1, int y1, int x2, int y2);
+  // The screen under with draw's media calls applied to it (as the destination), for whole-screen
+  // comparisons with what the game drew.
+  static Pixels drawnOn(const Pixels& under, const std::function<void()>& draw);
+  // A line of pieces printed one after another at (row, column) in font and colour, onto drawDest.
+  static void printAt(const std::vector<std::string>& pieces, int32_t row, int32_t column, int32_t font, uint32_t color);
   // The eight ammunition lights, row by row: 'G' green, 'O' used, 'R' not issued, '?' none.
   static std::string lightsShown(const Pixels& p);
   // text, printed at (row, column) in font, is on the screen in color: within its cells, the

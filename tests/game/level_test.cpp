@@ -2,6 +2,12 @@
 // event by event with the aim geometry, the scope view, and "Q" ending the program.
 #include <SDL.h>
 
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+
+#include "runtime/clock.h"
+#include "runtime/event.h"
 #include "runtime/mouse.h"
 #include "tests/game/game_harness.h"
 
@@ -131,4 +137,77 @@ TEST_F(LevelLoop, MissedShotReturnsToTheLoopWhichRestoresTheViewAndDrawsTheSight
   EXPECT_FALSE(drawnOver(after, before, game.explosionImage, 385, 285, 415, 315));
   EXPECT_TRUE(shows(after, game.sightImage, 388, 288, 412, 312));
   EXPECT_EQ(lightsShown(after), "OGGGGGGG");
+}
+
+// ---- the whole game -------------------------------------------------------------------------
+
+namespace {
+
+std::atomic<bool> probeTicked{false};
+
+// Where startLevel will place the next target: its two draws from the generator as it is now.
+std::pair<float, float> nextTarget() {
+  uint32_t state = randomState;
+  float radius = INT(Random_Next(1, true) * 220.0);
+  float heading = INT(Random_Next(1, true) * 628.0) / 100.0;
+  randomState = state;
+  return {INT(std::sin(double(heading)) * radius) + 400.0, INT(std::cos(double(heading)) * radius) + 300.0};
+}
+
+}  // namespace
+
+// runGame itself, with the harness's waits and input: its first steps, a level won, the game
+// lost with the next level's last light, and the new game after it. Input is queued from
+// inside the game's waits, so each arrives where a player's would.
+TEST_F(LevelLoop, GameStartsWinsLosesAndBeginsAgain) {
+  uint32_t stateAtFirstTransit = 0;
+  GameState afterWin{}, afterLoss{};
+  Pixels newGameScreen;
+  int delay = 0;
+  probeTicked = false;
+  onDelay([&](uint32_t) {
+    switch (++delay) {
+      case 1:  // the first transit: the generator seeded, the timer on with no routine of its own
+        stateAtFirstTransit = randomState;
+        TimerEvent_Define(0, 0.001, [] { probeTicked = true; });
+        TimerEvent_Poll(1000);
+        TimerEvent_Poll(1001);
+        break;
+      case 10: {  // the first level: the master knob to the right, then a hit
+        auto [x, y] = nextTarget();
+        click(90, 477);
+        click(int(x), int(y));
+        break;
+      }
+      case 11: typeKey('x'); break;  // the winning shot's wait; the success screen takes the key
+      case 12: afterWin = game; break;
+      case 21: {  // the second level, down to its last light: a miss 100 pixels beyond the target
+        auto [x, y] = nextTarget();
+        double dx = x - 400.0, dy = y - 300.0, d = std::max(1.0, std::hypot(dx, dy));
+        game.shotsUsed = 7;
+        click(int(400 - dx / d * 100), int(300 - dy / d * 100));
+        break;
+      }
+      case 23: typeKey('x'); break;  // the losing shot's last wait; the failure screen takes the key
+      case 24: afterLoss = game, newGameScreen = screen(); break;
+      case 33: typeKey('q'); break;  // the new game's first level ends the program
+    }
+  });
+  click(100, 100);  // the title screen's start
+  ASSERT_EQ(onGameThread(runGame), GameEnd::PROGRAM_END);
+  stopAllSounds();
+
+  std::vector<uint32_t> transit = {200, 200, 200, 200, 200, 200, 200, 200, 1500, 1500}, expected = transit;
+  for (auto part : {std::vector<uint32_t>{2500}, transit, {2500, 2500}, transit})
+    expected.insert(expected.end(), part.begin(), part.end());
+  EXPECT_EQ(delays(), expected);
+  EXPECT_NE(stateAtFirstTransit, 12345u) << "the generator was not seeded";
+  EXPECT_TRUE(probeTicked) << "the timer was not switched on at start-up";
+  EXPECT_EQ(afterWin.level, 1.0f);
+  EXPECT_EQ(afterWin.totalScore, 58.0f);
+  EXPECT_EQ(afterWin.masterVolume, 1.0f);
+  EXPECT_EQ(afterLoss.level, 0.0f);
+  EXPECT_EQ(afterLoss.totalScore, 0.0f);
+  EXPECT_TRUE(shows(newGameScreen, game.sliderImage, 55, 457, 70, 492)) << "the knobs were not reset";
+  EXPECT_EQ(lightsShown(screen()), "GGGGGGGG");
 }

@@ -1,8 +1,14 @@
 // The level's end: the success screen and its score, the failure screen and the new game
 // after it. The screens are read from a snapshot taken on the game thread while it waits.
+#include <SDL.h>
+
+#include "graphics/blit.h"
+#include "graphics/color.h"
+#include "graphics/draw.h"
 #include "graphics/image.h"
 #include "runtime/mouse.h"
 #include "text/font.h"
+#include "text/number_text.h"
 #include "tests/game/game_harness.h"
 
 namespace {
@@ -20,17 +26,44 @@ std::function<bool()> pressAnyKeyPrintedAt(int32_t row) {
   };
 }
 
-// The level loop's end of a level won: the success screen, then (after a key and the release
-// of the button) the transit. A snapshot is taken while the screen waits for the release.
+// The level loop's end of a level won, the button still held: the success screen, then a key,
+// then the release of the button, then the transit. The screen is taken while it waits for the
+// key and must be exactly the play screen with the revealed target, the red line from it to the
+// shot, the large explosion and the texts; the pointer shows again.
 Pixels winAndShowSuccess() {
+  const Pixels under = GameTest::screen();
+  const float x = game.targetX, y = game.targetY, mx = game.mouseX, my = game.mouseY;
+  const float level = game.level + 1, score = INT(game.fuel + double(game.fuel) * level * 0.2), total = game.totalScore + score;
+  GameTest::onGameThread(Mouse_Hide);
   GameTest::snapshotWhen(pressAnyKeyPrintedAt(61));
-  GameTest::typeKey('x');
   GameTest::startOnGameThread(showSuccess);
   EXPECT_TRUE(GameTest::waitUntil(GameTest::snapshotTaken));
+  EXPECT_TRUE(GameTest::gameThreadRunning()) << "the success screen did not wait for a key";
+  Pixels shown = GameTest::snapshot();
+  // The key ends the first wait: fuel is refilled while the button is still held.
+  GameTest::snapshotWhen([] { return game.fuel == 50; });
+  GameTest::typeKey('x');
+  EXPECT_TRUE(GameTest::waitUntil(GameTest::snapshotTaken)) << "the key did not end the first wait";
   EXPECT_TRUE(GameTest::gameThreadRunning()) << "the success screen did not wait for the release";
-  GameTest::release(int(game.mouseX), int(game.mouseY));
+  GameTest::release(int(mx), int(my));
   EXPECT_EQ(GameTest::finishGameThread(), GameEnd::RETURNED);
-  return GameTest::snapshot();
+  EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE) << "the pointer is not shown again";
+
+  Pixels expected = GameTest::drawnOn(under, [&] {
+    Image_Put(x - 35.0, y - 12.0, 0, 0, game.targetImage, 0, 0, 0, 0, 0, PUT_DEST_FIRST | PUT_SOURCE);
+    Draw_Line(x, y, mx, my, Color_Rgb(200, 0, 0, 0, 0), 0, 0, LINE_FIRST | LINE_COLOR);
+    Image_Put(170, 70, 630, 530, game.explosionImage, 0, 0, 0, 0, 0, PUT_DEST_FIRST | PUT_DEST_SECOND | PUT_SOURCE);
+    const int32_t font = game.fontHandle;
+    GameTest::printAt({"Level", Text_FromNumber(level) + " ", " result:"}, 10, 325, font, successRed);
+    GameTest::printAt({"Success"}, 11, 355, font, successRed);
+    GameTest::printAt({"This level score"}, 17, 320, font, successRed);
+    GameTest::printAt({Text_FromNumber(score) + " "}, 18, 385, font, successRed);
+    GameTest::printAt({"Total Score"}, 20, 335, font, successRed);
+    GameTest::printAt({Text_FromNumber(total) + " "}, 21, 380, font, successRed);
+    GameTest::printAt({"Press any key"}, 61, 45, 8, successRed);
+  });
+  EXPECT_TRUE(GameTest::sameRect(shown, expected, 0, 0, 799, 599)) << "the success screen differs";
+  return shown;
 }
 
 }  // namespace
@@ -94,6 +127,7 @@ TEST_F(Results, LostFirstGameShowsLevel1AndZeroThenANewGameBegins) {
   Outcome outcome = OUTCOME_NONE;
   ASSERT_EQ(onGameThread([&] { outcome = runLevel(); }), GameEnd::RETURNED);
   ASSERT_EQ(outcome, OUTCOME_LOST);
+  const Pixels under = screen();
 
   // The level cycle after a lost level: the failure screen, the knobs, the transit. "Q" is
   // just a key here: it continues and does not end the program.
@@ -119,6 +153,17 @@ TEST_F(Results, LostFirstGameShowsLevel1AndZeroThenANewGameBegins) {
   expectPrinted(shown, "Total Score", 20, 335, font, failureCream);
   expectPrinted(shown, " 0 ", 21, 380, font, failureCream);
   expectPrinted(shown, "Press any key", 51, 45, 8, failureCream);
+  // And nothing else: no line, no large explosion, the texts exactly where they belong.
+  Pixels expected = drawnOn(under, [&] {
+    Image_Put(200 - 35.0, 300 - 12.0, 0, 0, game.targetImage, 0, 0, 0, 0, 0, PUT_DEST_FIRST | PUT_SOURCE);
+    printAt({"Out of ammunition"}, 12, 305, font, failureCream);
+    printAt({"Level", " 1 ", " result:"}, 15, 330, font, failureCream);
+    printAt({"Failure"}, 17, 365, font, failureCream);
+    printAt({"Total Score"}, 20, 335, font, failureCream);
+    printAt({" 0 "}, 21, 380, font, failureCream);
+    printAt({"Press any key"}, 51, 45, 8, failureCream);
+  });
+  EXPECT_TRUE(sameRect(shown, expected, 0, 0, 799, 599)) << "the failure screen differs";
 
   // The new game: level and score cleared, all eight lights green, "Moving to target area 1".
   EXPECT_EQ(game.level, 0.0f);

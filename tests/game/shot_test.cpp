@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "graphics/color.h"
+#include "runtime/event.h"
 #include "runtime/mouse.h"
 #include "tests/game/game_harness.h"
 
@@ -136,6 +137,17 @@ TEST_F(Firing, BeyondTheRangeLimitClosenessIsTen) {
     EXPECT_EQ(pixelAt(now, 755, 440), needle);
     EXPECT_EQ(stray, 0);
   }
+  // Closer shots stand the needle further left, 1.5 pixels for each step of closeness.
+  for (auto [distance, needleX] : {std::pair{150, 710}, std::pair{100, 695}}) {
+    SCOPED_TRACE(distance);
+    resetToLevelStart();
+    game.rangeMeterOn = 1;
+    targetAt(600 - float(distance), 300);
+    fireAt(600, 300);
+    Pixels now = screen();
+    EXPECT_EQ(pixelAt(now, needleX, 416), 0xFF64C8C8u);
+    EXPECT_EQ(pixelAt(now, needleX, 440), 0xFF64C8C8u);
+  }
 }
 
 // ---- the light each shot uses ---------------------------------------------------------------
@@ -149,6 +161,32 @@ TEST_F(Firing, EachShotDarkensTheNextLightTheSixthAt35_150) {
   EXPECT_EQ(game.lightColumn, 1.0f);
   EXPECT_TRUE(shows(now, game.greenLightOffImage, 35, 150, 60, 175));
   EXPECT_EQ(lightsShown(now), "OOOOOOGG");
+}
+
+// The target stands still through a shot's waits however the timer falls due, and drifts again
+// once a miss has returned.
+TEST_F(Firing, TargetStandsStillThroughTheWaitsAndDriftsAgainAfterAMiss) {
+  TimerEvent_Define(0, 3.0, onTimerTick);  // a level runs
+  TimerEvent_Control(0, TIMER_ON, false);
+  targetAt(150, 300);
+  double now = 100;
+  std::vector<float> seen;
+  onDelay([&](uint32_t) {
+    seen.insert(seen.end(), {game.targetX, game.targetY});
+    TimerEvent_Poll(now += 10);  // a tick falls due at the step end after the wait
+    TimerEvent_Poll(now += 10);
+  });
+  game.mouseX = 400;
+  game.mouseY = 300;
+  ASSERT_EQ(onGameThread([&] {
+              EXPECT_EQ(fireShot(), OUTCOME_NONE);
+              EXPECT_EQ(seen, (std::vector<float>{150, 300, 150, 300}));
+              TimerEvent_Poll(now += 10);
+              TimerEvent_Poll(now += 10);
+              Event_Check(0);
+            }),
+            GameEnd::RETURNED);
+  EXPECT_NE(std::pair(game.targetX, game.targetY), std::pair(150.0f, 300.0f)) << "the timer stayed off";
 }
 
 TEST_F(Firing, EighthLightEndsTheLevelWithoutWaitingForTheRelease) {

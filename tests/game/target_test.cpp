@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "runtime/clock.h"
+#include "runtime/event.h"
 #include "tests/game/game_harness.h"
 
 namespace {
@@ -24,11 +25,27 @@ TEST_F(TargetMotion, StartsWherePlacementRadiusAndHeadingPutIt) {
   // State 1234 draws radius INT(0.5836 x 220) = 128 and heading INT(0.5661 x 628) / 100 =
   // 3.55: sin and cos are both negative there, so INT's floor and a truncation differ.
   randomState = 1234;
-  ASSERT_EQ(onGameThread(startLevel), GameEnd::RETURNED);
-  EXPECT_EQ(game.targetRadius, 128.0f);
-  EXPECT_EQ(game.heading, 3.55f);
-  EXPECT_EQ(game.targetX, 349.0f);  // INT(-50.83) + 400
-  EXPECT_EQ(game.targetY, 182.0f);  // INT(-117.47) + 300
+  GameState placed;
+  float after29 = 0, after31 = 0;
+  ASSERT_EQ(onGameThread([&] {
+              startLevel();
+              placed = game;
+              // The timer is on and ticks every 3 seconds: not yet 2.9 s after its start.
+              TimerEvent_Poll(100);
+              TimerEvent_Poll(102.9);
+              Event_Check(0);
+              after29 = game.targetX;
+              TimerEvent_Poll(103.1);
+              Event_Check(0);
+              after31 = game.targetX;
+            }),
+            GameEnd::RETURNED);
+  EXPECT_EQ(placed.targetRadius, 128.0f);
+  EXPECT_EQ(placed.heading, 3.55f);
+  EXPECT_EQ(placed.targetX, 349.0f);  // INT(-50.83) + 400
+  EXPECT_EQ(placed.targetY, 182.0f);  // INT(-117.47) + 300
+  EXPECT_EQ(after29, 349.0f);
+  EXPECT_NE(after31, 349.0f);
 }
 
 TEST_F(TargetMotion, RadiusZeroStartsOnTheCentre) {

@@ -40,14 +40,19 @@ TEST_F(TitleScreen, ClickOnTheColumnsEdgeStartsTheGame) {
 }
 
 TEST_F(TitleScreen, ClickBetweenTwoButtonsDoesNothing) {
-  int32_t overImage = game.overImage;
-  click(700, 420);
-  click(100, 100);
-  ASSERT_EQ(onGameThread(runTitleScreen), GameEnd::RETURNED);
-  EXPECT_EQ(game.mouseX, 100.0f);  // the second click started the game
-  EXPECT_EQ(game.mouseY, 100.0f);
-  EXPECT_EQ(game.overImage, overImage);
-  EXPECT_EQ(game.textFileName, "");
+  // Between two buttons, and on the edges of each (the bands are strict).
+  for (int y : {420, 345, 410, 430, 490, 515, 575}) {
+    SCOPED_TRACE(y);
+    resetToLevelStart();
+    int32_t overImage = game.overImage;
+    click(700, y);
+    click(100, 100);
+    ASSERT_EQ(onGameThread(runTitleScreen), GameEnd::RETURNED);
+    EXPECT_EQ(game.mouseX, 100.0f);  // the second click started the game
+    EXPECT_EQ(game.mouseY, 100.0f);
+    EXPECT_EQ(game.overImage, overImage);
+    EXPECT_EQ(game.textFileName, "");
+  }
 }
 
 TEST_F(TitleScreen, HeldButtonStartsTheGameOnlyWhenReleased) {

@@ -1,15 +1,24 @@
-# From the title screen: each of the three buttons lists its text file and a key brings the
-# title back; a click between two buttons does nothing; a click elsewhere starts the game,
-# whose transit prints its three messages and issues eight green lights one by one; then the
-# play screen shows, and "q" ends the program with exit code 0. The title and a text screen
-# wait without keeping a core busy. Without Credits.txt its button shows the open's error once,
-# and Yes finishes the text screen as usual.
+# The window's frame placed at (100, 1); then from the title screen: each of the three buttons
+# lists its text file and a key brings the title back; a click between two buttons does
+# nothing; a click elsewhere starts the game, whose transit prints its three messages and
+# issues eight green lights one by one; then the play screen shows, and "q" ends the program
+# with exit code 0. The title and a text screen wait without keeping a core busy. Without
+# Credits.txt its button shows the open's error once, and Yes finishes the text screen as usual.
 . "$(dirname "$0")/common.sh"
 need_game_tools
 
 start_game
 expect --wait 30 title
 waits_cool "the title screen"
+# The game's first step puts its window's frame at (100, 1) of the desktop.
+for ((tries = 0; tries < 100; tries++)); do
+  geometry "$id"
+  read -r left _ top _ < <(xprop -id "$id" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,/ /g')
+  frame="$((gx - ${left:-0})), $((gy - ${top:-0}))"
+  [ "$frame" = "100, 1" ] && break
+  sleep 0.05
+done
+[ "$frame" = "100, 1" ] || fail "the window's frame is at $frame, not 100, 1"
 for button in "380 Credits.txt" "460 Vorn License.txt" "545 help.txt"; do
   y=${button%% *}
   file=${button#* }
