@@ -15,10 +15,13 @@ static const char usage[] =
 static bool say(FILE* out, const char* text) { return std::fputs(text, out) >= 0 && std::fflush(out) == 0; }
 
 int main(int argc, char** argv) {
-  if (argc == 2 && std::strcmp(argv[1], "--help") == 0) return say(stdout, usage) ? 0 : 1;
-  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) return say(stdout, "brinemark " BRINE_VERSION "\n") ? 0 : 1;
+  bool help = argc > 1 && std::strcmp(argv[1], "--help") == 0;
+  bool version = argc > 1 && std::strcmp(argv[1], "--version") == 0;
+  if (argc == 2 && help) return say(stdout, usage) ? 0 : 1;
+  if (argc == 2 && version) return say(stdout, "brinemark " BRINE_VERSION "\n") ? 0 : 1;
   if (argc > 1) {
-    std::fprintf(stderr, "brinemark: unknown argument '%s'\n", argv[argc == 2 ? 1 : 2]);
+    // Name the first argument that is not understood: after --help or --version, the extra one.
+    std::fprintf(stderr, "brinemark: unknown argument '%s'\n", argv[help || version ? 2 : 1]);
     say(stderr, usage);
     return 2;
   }
