@@ -58,11 +58,11 @@ bool decodeOgg(SDL_RWops* file, Samples* out) {
 }
 
 bool decodeWav(SDL_RWops* file, Samples* out) {
-  SDL_AudioSpec spec;
+  SDL_AudioSpec wav;
   Uint8* buffer = nullptr;
   Uint32 length = 0;
-  if (SDL_LoadWAV_RW(file, 0, &spec, &buffer, &length) == nullptr) return false;
-  *out = Samples{spec.format, spec.channels, spec.freq, std::vector<uint8_t>(buffer, buffer + length)};
+  if (SDL_LoadWAV_RW(file, 0, &wav, &buffer, &length) == nullptr) return false;
+  *out = Samples{wav.format, wav.channels, wav.freq, std::vector<uint8_t>(buffer, buffer + length)};
   SDL_FreeWAV(buffer);
   return true;
 }
