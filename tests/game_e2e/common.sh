@@ -121,16 +121,20 @@ pointer_is() {
   fail "the pointer is $state, not $1 ($(xdotool getmouselocation 2>&1), window at $gx,$gy)"
 }
 
-# close_within MS WHAT: the window manager's close request ends the program with exit code 0
-# within MS milliseconds; prints the time it took.
+# close_within MS WHAT [term]: the window manager's close request (or, with "term", SIGTERM)
+# ends the program with exit code 0 within MS milliseconds; prints the time it took.
 close_within() {
   local t0 ms
   running "$pid" || fail "the game ended before the close request ($2)"
   t0=$EPOCHREALTIME
-  "$BRINE_WM_CLOSE" "$id" || fail "could not send the close request"
+  if [ "${3:-}" = term ]; then
+    kill -TERM "$pid" || fail "could not send SIGTERM"
+  else
+    "$BRINE_WM_CLOSE" "$id" || fail "could not send the close request"
+  fi
   wait_exit "$pid" 30
   ms=$(elapsed_ms "$t0")
-  [ "$rc" = 0 ] || fail "exit code $rc after a close $2"
+  [ "$rc" = 0 ] || fail "exit code $rc after a close $2 ${3:-}"
   [ "$ms" -lt "$1" ] || fail "a close $2 took $ms ms (limit $1 ms)"
   echo "close $2: $ms ms"
 }
