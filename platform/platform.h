@@ -87,6 +87,10 @@ SysWindowHandle Sys_WindowHandleState();
 bool Sys_WindowFrameRect(int32_t* x, int32_t* y, int32_t* width, int32_t* height);
 // The size of the window's client area; false without a window.
 bool Sys_WindowClientSize(int32_t* width, int32_t* height);
+// Where the pointer is now: over the client area (with its pixel there), outside it, or not
+// known because there is no native window. Any thread.
+enum SysPointerPlace { SYS_POINTER_UNKNOWN, SYS_POINTER_INSIDE, SYS_POINTER_OUTSIDE };
+SysPointerPlace Sys_PointerPosition(int32_t* x, int32_t* y);
 // The size of the desktop; false without a window.
 bool Sys_DesktopSize(int32_t* width, int32_t* height);
 // Move the outer frame so that its top-left corner lies at desktop (x, y), size unchanged, and

@@ -117,6 +117,27 @@ bool Sys_WindowClientSize(int32_t* width, int32_t* height) {
   return true;
 }
 
+// Asked of SDL's drawing window, whose pixels are the ones SDL_WarpMouse takes, at each call:
+// full screen puts that window in another parent.
+SysPointerPlace Sys_PointerPosition(int32_t* x, int32_t* y) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (Sys_WindowHandleState() != SYS_WINDOW_KNOWN || SDL_GetWMInfo(&info) <= 0 || info.subsystem != SDL_SYSWM_X11)
+    return SYS_POINTER_UNKNOWN;
+  Display* display = info.info.x11.display;
+  Window root, child;
+  int rootX, rootY, windowX, windowY;
+  unsigned buttons;
+  XWindowAttributes drawing;
+  if (!XGetWindowAttributes(display, info.info.x11.window, &drawing) ||
+      !XQueryPointer(display, info.info.x11.window, &root, &child, &rootX, &rootY, &windowX, &windowY, &buttons))
+    return SYS_POINTER_OUTSIDE;  // on another screen
+  *x = windowX;
+  *y = windowY;
+  bool inside = windowX >= 0 && windowY >= 0 && windowX < drawing.width && windowY < drawing.height;
+  return inside ? SYS_POINTER_INSIDE : SYS_POINTER_OUTSIDE;
+}
+
 bool Sys_DesktopSize(int32_t* width, int32_t* height) {
   Display* display;
   Window top;

@@ -181,15 +181,27 @@ int32_t Mouse_Button(int32_t n) {
 }
 
 // The pointer is put back where it is around the change, so the display does not move it.
+// Where it is means the window system's pointer now: SDL's own position is only as new as the
+// main thread's last event pass, and a warp there would pull a moving pointer back by up to a
+// pass's worth of movement. A pointer outside the window is left where it is.
 static void warpInPlace() {
-  int x = 0, y = 0;
-  SDL_GetMouseState(&x, &y);
+  int32_t x = 0, y = 0;
+  SysPointerPlace place = Sys_PointerPosition(&x, &y);
+  if (place == SYS_POINTER_OUTSIDE) return;
+  if (place == SYS_POINTER_UNKNOWN) {
+    int sx = 0, sy = 0;
+    SDL_GetMouseState(&sx, &sy);
+    x = sx, y = sy;
+  }
   SDL_WarpMouse(Uint16(x), Uint16(y));
 }
 
+// The game calls these for every mouse record; only a real change of visibility is made, so
+// a pointer that goes on moving on one side of the change is never touched.
 void Mouse_Hide() {
   if (Error_Pending()) return;
   mouse.cursorVisibilitySet = 1;
+  if (SDL_ShowCursor(SDL_QUERY) == SDL_DISABLE) return;
   warpInPlace();
   SDL_ShowCursor(SDL_DISABLE);
   warpInPlace();
@@ -199,6 +211,7 @@ void Mouse_Show() {
   if (Error_Pending()) return;
   mouse.cursorVisibilitySet = 1;
   if (SDL_WM_GrabInput(SDL_GRAB_QUERY) == SDL_GRAB_ON) SDL_WM_GrabInput(SDL_GRAB_OFF);
+  if (SDL_ShowCursor(SDL_QUERY) == SDL_ENABLE) return;
   warpInPlace();
   SDL_ShowCursor(SDL_ENABLE);
   warpInPlace();

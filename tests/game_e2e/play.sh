@@ -9,6 +9,14 @@ need_game_tools
 start_game
 play_from_title
 
+# A quick hand: sixty 5-pixel steps inside the scope arrive whole, and the sight ends there.
+at 400 150
+expect --wait 10 sight 400 150
+steps=()
+for ((i = 0; i < 60; i++)); do steps+=(mousemove_relative 0 5 sleep 0.004); done
+xdotool "${steps[@]}" || fail "xdotool mousemove_relative"
+expect --wait 10 sight 400 450
+
 for point in "300 250" "520 400" "400 300" "200 310"; do
   at $point
   expect --wait 10 sight $point
