@@ -1,4 +1,4 @@
-// window_x11.cpp: placement of the program's window through the X server.
+// window_x11.cpp: the program's window placed, and the pointer found over it, through the X server.
 //
 // Owns the native window once it is learnt (after the first mode set, on the main thread) and
 // the frame place last asked for by the game, so that the presentation can keep the window
