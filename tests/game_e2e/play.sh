@@ -23,8 +23,8 @@ for point in "300 250" "520 400" "400 300" "200 310"; do
   pointer_is hidden
 done
 echo "the sight follows the pointer inside the scope"
-# Each move waits for the game's answer before the next: the game puts the pointer back where
-# it last saw it when it hides or shows it, so a second move not yet seen could be undone.
+# Each move waits for the game's answer before the next, so that what is checked belongs to
+# that move and not to one the game has yet to read.
 at 750 120
 pointer_is shown
 sleep 0.5
