@@ -33,10 +33,20 @@ static std::vector<uint32_t> convertBuffer;
 static int32_t fullScreenToggles;
 static std::vector<ScreenMode> fullScreenModes;
 
+// That library reports itself as 1.2.50 or later; the classic one ended at 1.2.15.
+bool Screen_LibraryOverSdl2() { return SDL_Linked_Version()->patch >= 50; }
+
 void Screen_Init() {
   SDL_Rect** modes = SDL_ListModes(nullptr, SDL_FULLSCREEN | SDL_SWSURFACE);
+  // The library over SDL 2 never switches the display: it lists sizes it would only stretch to
+  // the desktop. Of its list the desktop's own size is the one it shows pixel for pixel, as the
+  // classic library shows every mode it lists.
+  const SDL_VideoInfo* desktop = SDL_GetVideoInfo();
+  bool desktopOnly = Screen_LibraryOverSdl2() && desktop != nullptr;
   if (modes != nullptr && modes != reinterpret_cast<SDL_Rect**>(-1))
-    for (int i = 0; modes[i] != nullptr; i++) fullScreenModes.push_back({modes[i]->w, modes[i]->h});
+    for (int i = 0; modes[i] != nullptr; i++)
+      if (!desktopOnly || (modes[i]->w == desktop->current_w && modes[i]->h == desktop->current_h))
+        fullScreenModes.push_back({modes[i]->w, modes[i]->h});
   Image_InitTable();
   int32_t n = Image_Create(640, 400);
   ImageRecord* page = Image_Record(n);
@@ -128,7 +138,7 @@ static void takeFullScreenToggle(int nearest, int fourThree) {
 
 // Ask SDL for a surface of the wanted size; the mouse queue restarts from the pointer's place,
 // and the motion that the mode change itself produces carries no movement.
-static bool requestSurface(int32_t w, int32_t h, bool full) {
+static bool requestSurface(int32_t w, int32_t h, bool full, bool wasFull) {
   Mouse_SetMotionSkip(65536);
   SDL_Surface* surface = SDL_SetVideoMode(w, h, 32, SDL_SWSURFACE | (full ? SDL_FULLSCREEN : 0));
   if (surface == nullptr) return false;
@@ -143,8 +153,10 @@ static bool requestSurface(int32_t w, int32_t h, bool full) {
   const SDL_PixelFormat* f = surface->format;
   needsConversion = f->Rmask != 0x00FF0000 || f->Gmask != 0x0000FF00 || f->Bmask != 0x000000FF;
   if (needsConversion) convertBuffer.assign(size_t(w) * h, 0);
-  if (!Mouse_CursorVisibilitySet()) SDL_ShowCursor(full ? SDL_DISABLE : SDL_ENABLE);
-  if (full) SDL_WM_GrabInput(SDL_GRAB_OFF);
+  if (!Mouse_CursorVisibilitySet()) Mouse_ShowPointer(!full);
+  // Full screen ends any confinement; a library that confines the pointer in full screen by
+  // itself keeps that after the return to the window unless told.
+  if (full || wasFull) SDL_WM_GrabInput(SDL_GRAB_OFF);
   return true;
 }
 
@@ -232,7 +244,7 @@ void Screen_Present() {
   presentOffsetY = oy;
 
   if (wantW != windowWidth || wantH != windowHeight || state != stateBefore) {
-    if (!requestSurface(wantW, wantH, state != 0)) {
+    if (!requestSurface(wantW, wantH, state != 0, stateBefore != 0)) {
       fullScreenState = 0;
       return;
     }

@@ -31,6 +31,9 @@ void Screen_StartPresenting();
 void Screen_RequestFullScreenToggle();
 // True while the window is in one of the full-screen states.
 bool Screen_IsFullScreen();
+// True when SDL 1.2 is the library made over SDL 2 (sdl12-compat), whose full screen and pointer
+// differ from the classic library's; any thread after SDL's start-up.
+bool Screen_LibraryOverSdl2();
 // Game thread, around a message box: full screen holds the keyboard and pointer, so the box
 // could not be answered. Leave it (returning the state left, 0 when windowed) and go back.
 int32_t Screen_LeaveFullScreen();

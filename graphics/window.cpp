@@ -17,6 +17,7 @@ static SDL_Surface* iconSurface;
 void Window_SetTitle(const std::string& text) {
   if (Error_Pending()) return;
   SDL_WM_SetCaption(text.c_str(), text.c_str());
+  Sys_WindowCompleteIconName(text);
 }
 
 bool Window_MakeIcon(int32_t handle, uint32_t pixels[1024]) {
@@ -50,6 +51,7 @@ void Window_SetIcon(int32_t handle) {
     std::memcpy(static_cast<uint8_t*>(iconSurface->pixels) + y * iconSurface->pitch, pixels + y * 32, 32 * 4);
   if (SDL_MUSTLOCK(iconSurface)) SDL_UnlockSurface(iconSurface);
   SDL_WM_SetIcon(iconSurface, nullptr);
+  Sys_WindowCompleteIcon(pixels);
 }
 
 // The game places its window as its very first step, which can come before the presentation's

@@ -15,6 +15,11 @@
 // caption, moves the window and opens message boxes while the main thread polls events).
 void Sys_InitThreads();
 
+// Right after the window system is started: should the display go away under the program, it
+// says so on standard error and ends at once with status 1, running no exit handlers (they
+// would wait on the dead connection).
+void Sys_EndWhenDisplayLost();
+
 // Next in main: memory blocks of 128 KB and more (pictures, decoded sounds, the decoders'
 // buffers) go back to the system as soon as they are freed.
 void Sys_InitMemory();
@@ -96,6 +101,13 @@ bool Sys_DesktopSize(int32_t* width, int32_t* height);
 // Move the outer frame so that its top-left corner lies at desktop (x, y), size unchanged, and
 // remember that place. Game thread; waits (at most a few hundred ms) for the window manager.
 void Sys_WindowPlaceFrame(int32_t x, int32_t y);
+// The icon (32 x 32 pixels 0xAARRGGBB, shown where alpha is 255) and the minimised caption
+// just handed to SDL. A library that publishes only the newer icon property leaves the icon
+// pixmap and mask and the minimised caption unset; these fill them in, and leave a window
+// that has them alone. Before the native window is known they are kept for it.
+void Sys_WindowCompleteIcon(const uint32_t pixels[1024]);
+void Sys_WindowCompleteIconName(const std::string& name);
+
 // Main thread, after the window's surface was made again: put the frame back at the place
 // remembered by Sys_WindowPlaceFrame, if there is one.
 void Sys_WindowKeepPlace();

@@ -16,6 +16,14 @@ static pthread_t mainThread;
 
 void Sys_InitThreads() { XInitThreads(); }
 
+static int displayLost(Display*) {
+  static const char line[] = "Lost the connection to the display\n";
+  [[maybe_unused]] ssize_t written = write(2, line, sizeof line - 1);
+  _exit(1);
+}
+
+void Sys_EndWhenDisplayLost() { XSetIOErrorHandler(displayLost); }
+
 // A fixed threshold: left to itself the allocator raises it to the size of the first large
 // block freed, and the buffers of every later load then stay resident in the heap.
 void Sys_InitMemory() { mallopt(M_MMAP_THRESHOLD, 128 * 1024); }

@@ -1,9 +1,12 @@
-// window_x11.cpp: the program's window placed, and the pointer found over it, through the X server.
+// window_x11.cpp: the program's window placed and dressed, and the pointer found over it, through
+// the X server.
 //
 // Owns the native window once it is learnt (after the first mode set, on the main thread) and
 // the frame place last asked for by the game, so that the presentation can keep the window
 // there when it makes the surface again. Both are published through atomics: the display and
 // window are written before handleState says they are known, and never change afterwards.
+// Also owns the icon pixels last given and the icon pixmaps made here: the main thread uses
+// them only before it publishes the window, the game thread only after.
 #include "platform/platform.h"
 
 #include <SDL.h>
@@ -13,6 +16,8 @@
 #include <X11/Xutil.h>
 
 #include <atomic>
+#include <cstdlib>
+#include <cstring>
 
 static std::atomic<int> handleState{SYS_WINDOW_NOT_YET};
 static Display* windowDisplay;
@@ -26,9 +31,14 @@ static bool sdlWindow(Display** display, Window* frame) {
   SDL_VERSION(&info.version);
   if (SDL_GetWMInfo(&info) <= 0 || info.subsystem != SDL_SYSWM_X11) return false;
   *display = info.info.x11.display;
-  *frame = info.info.x11.wmwindow;
+  // The classic library draws into a child of the window it hands the manager; the library
+  // made over SDL 2 has only the one window and leaves wmwindow empty.
+  *frame = info.info.x11.wmwindow != 0 ? info.info.x11.wmwindow : info.info.x11.window;
   return *frame != 0;
 }
+
+static void giveIcon(Display* display, Window top);
+static void giveIconName(Display* display, Window top, const char* name);
 
 void Sys_WindowFetchHandle() {
   if (handleState.load() != SYS_WINDOW_NOT_YET) return;
@@ -40,6 +50,11 @@ void Sys_WindowFetchHandle() {
   }
   windowDisplay = display;
   windowTop = top;
+  // What was given before the window existed.
+  giveIcon(display, top);
+  char *caption = nullptr, *iconName = nullptr;
+  SDL_WM_GetCaption(&caption, &iconName);
+  giveIconName(display, top, iconName != nullptr ? iconName : caption);
   handleState.store(SYS_WINDOW_KNOWN, std::memory_order_release);
 }
 
@@ -187,4 +202,92 @@ void Sys_WindowKeepPlace() {
   int32_t atX, atY;
   if (frameArrives(x, y, &atX, &atY)) return;
   moveFrame(x, y);
+}
+
+// ---- the icon and minimised caption in the properties every window manager reads ----------
+
+static std::atomic<uint32_t> iconPixels[1024];
+static std::atomic<bool> iconGiven{false};
+static Pixmap ownIcon = None, ownMask = None;
+
+// An 8-bit channel scaled into the bits of a visual's mask.
+static unsigned long channel(uint32_t value, unsigned long mask) {
+  if (mask == 0) return 0;
+  int shift = 0;
+  while (!((mask >> shift) & 1)) shift++;
+  unsigned long top = mask >> shift;
+  return ((value * top + 127) / 255) << shift;
+}
+
+static bool makeIconPixmaps(Display* display, Pixmap* icon, Pixmap* mask) {
+  int screen = DefaultScreen(display);
+  Visual* visual = DefaultVisual(display, screen);
+  int depth = DefaultDepth(display, screen);
+  if (visual->c_class != TrueColor) return false;
+  XImage* image = XCreateImage(display, visual, unsigned(depth), ZPixmap, 0, nullptr, 32, 32, 32, 0);
+  if (image == nullptr) return false;
+  image->data = static_cast<char*>(std::calloc(size_t(image->bytes_per_line) * 32, 1));
+  unsigned char bits[32 * 4] = {};
+  for (int y = 0; y < 32; y++)
+    for (int x = 0; x < 32; x++) {
+      uint32_t c = iconPixels[y * 32 + x].load(std::memory_order_relaxed);
+      XPutPixel(image, x, y,
+                channel(c >> 16 & 255, visual->red_mask) | channel(c >> 8 & 255, visual->green_mask) |
+                    channel(c & 255, visual->blue_mask));
+      if (c >> 24 == 255) bits[y * 4 + x / 8] |= uint8_t(1 << (x % 8));
+    }
+  Window root = RootWindow(display, screen);
+  *icon = XCreatePixmap(display, root, 32, 32, unsigned(depth));
+  GC gc = XCreateGC(display, *icon, 0, nullptr);
+  XPutImage(display, *icon, gc, image, 0, 0, 0, 0, 32, 32);
+  XFreeGC(display, gc);
+  XDestroyImage(image);
+  *mask = XCreateBitmapFromData(display, root, reinterpret_cast<char*>(bits), 32, 32);
+  return true;
+}
+
+// Only a window without an icon pixmap, or with the one made here, gets a new one.
+static void giveIcon(Display* display, Window top) {
+  if (!iconGiven.load()) return;
+  XWMHints* hints = XGetWMHints(display, top);
+  XWMHints blank{};
+  XWMHints* h = hints != nullptr ? hints : &blank;
+  bool libraryIcon = (h->flags & IconPixmapHint) && h->icon_pixmap != ownIcon;
+  Pixmap icon, mask;
+  if (!libraryIcon && makeIconPixmaps(display, &icon, &mask)) {
+    h->flags |= IconPixmapHint | IconMaskHint;
+    h->icon_pixmap = icon;
+    h->icon_mask = mask;
+    XSetWMHints(display, top, h);
+    if (ownIcon != None) XFreePixmap(display, ownIcon);
+    if (ownMask != None) XFreePixmap(display, ownMask);
+    ownIcon = icon;
+    ownMask = mask;
+    XFlush(display);
+  }
+  if (hints != nullptr) XFree(hints);
+}
+
+static void giveIconName(Display* display, Window top, const char* name) {
+  if (name == nullptr) return;
+  char* now = nullptr;
+  bool same = XGetIconName(display, top, &now) && now != nullptr && std::strcmp(now, name) == 0;
+  if (now != nullptr) XFree(now);
+  if (same) return;
+  XSetIconName(display, top, name);
+  XFlush(display);
+}
+
+void Sys_WindowCompleteIcon(const uint32_t pixels[1024]) {
+  for (int i = 0; i < 1024; i++) iconPixels[i].store(pixels[i], std::memory_order_relaxed);
+  iconGiven = true;
+  Display* display;
+  Window top;
+  if (knownWindow(&display, &top)) giveIcon(display, top);
+}
+
+void Sys_WindowCompleteIconName(const std::string& name) {
+  Display* display;
+  Window top;
+  if (knownWindow(&display, &top)) giveIconName(display, top, name.c_str());
 }

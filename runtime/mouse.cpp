@@ -75,7 +75,31 @@ void Mouse_InitQueueAt(int16_t x, int16_t y) {
   mouse.motionSkip = 1;
 }
 
+// The SDL 1.2 made over SDL 2 grabs the pointer in every full screen, and takes a hidden pointer
+// in a grabbed window for a request of relative motion: it stops saying where the pointer is.
+// There a hidden pointer is a blank cursor, and SDL's own pointer stays shown.
+static SDL_Cursor* blankCursor;     // made once at start-up, before the game thread
+static SDL_Cursor* cursorUnderBlank;
+
+bool Mouse_PointerShown() {
+  if (blankCursor == nullptr) return SDL_ShowCursor(SDL_QUERY) == SDL_ENABLE;
+  return SDL_GetCursor() != blankCursor;
+}
+
+void Mouse_ShowPointer(bool shown) {
+  if (blankCursor == nullptr) {
+    SDL_ShowCursor(shown ? SDL_ENABLE : SDL_DISABLE);
+  } else if (shown == (SDL_GetCursor() == blankCursor)) {
+    if (!shown) cursorUnderBlank = SDL_GetCursor();
+    SDL_SetCursor(shown ? cursorUnderBlank : blankCursor);
+  }
+}
+
 void Mouse_InitQueue() {
+  if (Screen_LibraryOverSdl2()) {
+    uint8_t none[4 * 8] = {};
+    blankCursor = SDL_CreateCursor(none, none, 8, 8, 0, 0);
+  }
   int x = 0, y = 0;
   SDL_GetMouseState(&x, &y);
   Mouse_InitQueueAt(int16_t(x), int16_t(y));
@@ -201,9 +225,9 @@ static void warpInPlace() {
 void Mouse_Hide() {
   if (Error_Pending()) return;
   mouse.cursorVisibilitySet = 1;
-  if (SDL_ShowCursor(SDL_QUERY) == SDL_DISABLE) return;
+  if (!Mouse_PointerShown()) return;
   warpInPlace();
-  SDL_ShowCursor(SDL_DISABLE);
+  Mouse_ShowPointer(false);
   warpInPlace();
 }
 
@@ -211,8 +235,8 @@ void Mouse_Show() {
   if (Error_Pending()) return;
   mouse.cursorVisibilitySet = 1;
   if (SDL_WM_GrabInput(SDL_GRAB_QUERY) == SDL_GRAB_ON) SDL_WM_GrabInput(SDL_GRAB_OFF);
-  if (SDL_ShowCursor(SDL_QUERY) == SDL_ENABLE) return;
+  if (Mouse_PointerShown()) return;
   warpInPlace();
-  SDL_ShowCursor(SDL_ENABLE);
+  Mouse_ShowPointer(true);
   warpInPlace();
 }

@@ -42,3 +42,7 @@ void Mouse_SetMotionSkip(int32_t count);
 void Mouse_RestartQueue();
 // True once the game has shown or hidden the pointer itself.
 bool Mouse_CursorVisibilitySet();
+// Whether the pointer shows over the window, and showing or hiding it. Main thread before the
+// game has set the visibility itself, the game thread after.
+bool Mouse_PointerShown();
+void Mouse_ShowPointer(bool shown);

@@ -31,6 +31,7 @@ static SDL_Thread* timerThread;
 static std::atomic<bool> gameThreadEnded{false};
 static std::atomic<bool> mainLoopRunning{false};  // from just before the game thread starts
 static std::atomic<int32_t> fatalExitCode{-1};      // -1: none asked
+static std::atomic<bool> timerThreadStarted{false};
 static SDL_Cursor* arrowCursor;
 static bool keyRepeatOn;
 
@@ -73,15 +74,18 @@ static SDL_Cursor* makeArrowCursor() {
 static void setDefaultIcon() {
   SDL_Surface* icon = SDL_CreateRGBSurface(SDL_SWSURFACE, 32, 32, 32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0);
   if (icon == nullptr) return;
+  uint32_t pixels[1024];
   for (int y = 0; y < 32; y++) {
     uint32_t* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(icon->pixels) + y * icon->pitch);
     for (int x = 0; x < 32; x++) {
       int dx = 2 * x - 31, dy = 2 * y - 31, r2 = dx * dx + dy * dy;
       bool ring = r2 >= 22 * 22 && r2 <= 29 * 29, cross = (x == 15 || y == 15) && r2 < 22 * 22;
       row[x] = ring ? 0x0040C8A0 : cross ? 0x0080FFC0 : 0x00081820;
+      pixels[y * 32 + x] = row[x] | 0xFF000000;
     }
   }
   SDL_WM_SetIcon(icon, nullptr);
+  Sys_WindowCompleteIcon(pixels);
   SDL_FreeSurface(icon);
 }
 
@@ -108,15 +112,23 @@ void Program_End() {
   throw GameThreadEnd{};
 }
 
+// The exit handlers take SDL down under any thread still calling it, and the timer thread
+// reads SDL's clock on every pass: let it leave its loop first (it does within a pass).
+[[noreturn]] static void exitProcess(int32_t exitCode) {
+  exitRequested = 1;
+  for (int look = 0; timerThreadStarted.load() && !(threadsStopped.load() & 2) && look < 100; look++) Sys_Sleep(2);
+  std::exit(exitCode);
+}
+
 void Program_ExitAfterFatalError(int32_t exitCode) {
-  if (Sys_IsMainThread() || !mainLoopRunning.load()) std::exit(exitCode);
+  if (Sys_IsMainThread() || !mainLoopRunning.load()) exitProcess(exitCode);
   fatalExitCode = exitCode;
   for (;;) Sys_Sleep(16);
 }
 
 static void takeFatalExit() {
   int32_t code = fatalExitCode.load();
-  if (code >= 0) std::exit(code);
+  if (code >= 0) exitProcess(code);
 }
 
 [[noreturn]] static void shutdown() {
@@ -193,11 +205,15 @@ int Program_Run(GameEntry entry) {
   // The timer subsystem, whose thread makes the process multi-threaded, starts after video:
   // video's start-up reads the window system's key-composition table a byte at a time, which
   // costs some 5 ms more once every read takes a lock.
-  if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_CDROM) < 0 || SDL_InitSubSystem(SDL_INIT_TIMER) < 0) {
+  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_CDROM) < 0 || SDL_InitSubSystem(SDL_INIT_TIMER) < 0) {
     std::fprintf(stderr, "Unable to init SDL: %s\n", SDL_GetError());
     std::exit(100);
   }
   std::atexit(SDL_Quit);
+  Sys_EndWhenDisplayLost();
+  // Audio that cannot start is no reason to stop here: the first sound says so and ends the
+  // game. The classic library never fails its start-up for audio; the one over SDL 2 would.
+  SDL_InitSubSystem(SDL_INIT_AUDIO);
 
   Clock_TakeBase();
 
@@ -228,6 +244,7 @@ int Program_Run(GameEntry entry) {
     return 0;
   }
   timerThread = SDL_CreateThread(TimerEvent_ThreadMain, nullptr);
+  timerThreadStarted = timerThread != nullptr;
   if (timerThread == nullptr) {
     std::fprintf(stderr, "Unable to create thread: %s\n", SDL_GetError());
     return 0;

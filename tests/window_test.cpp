@@ -121,8 +121,8 @@ class Presentation : public ::testing::Test {
       for (int32_t dy = 0; dy < scale; dy++)
         for (int32_t dx = 0; dx < scale; dx++)
           EXPECT_EQ(shown(ox + px * scale + dx, oy + py * scale + dy), r->pixels[py * r->width + px]) << px << "," << py;
-    if (ox > 0) EXPECT_EQ(shown(ox - 1, oy), 0u) << "the border left of the page is not cleared";
-    if (oy > 0) EXPECT_EQ(shown(ox, oy - 1), 0u) << "the border above the page is not cleared";
+    if (ox > 0) { EXPECT_EQ(shown(ox - 1, oy), 0u) << "the border left of the page is not cleared"; }
+    if (oy > 0) { EXPECT_EQ(shown(ox, oy - 1), 0u) << "the border above the page is not cleared"; }
   }
 };
 

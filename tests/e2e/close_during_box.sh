@@ -4,7 +4,7 @@
 need_display
 
 for answer in y n; do
-  start "$answer" env BRINE_PROBE=error "$BRINE_PROBE_EXE"
+  start "$answer" env $sdl BRINE_PROBE=error "$BRINE_PROBE_EXE"
   game_window game "$pid"
   window_of box "$pid" '^Unhandled Error #5$'
   wait_focus "$box"

@@ -3,7 +3,7 @@
 . "$(dirname "$0")/lib.sh"
 need_display
 
-start critical env BRINE_PROBE=critical "$BRINE_PROBE_EXE"
+start critical env $sdl BRINE_PROBE=critical "$BRINE_PROBE_EXE"
 window_of box "$pid" '^Critical Error #300$'
 title_is "$box" 'Critical Error #300'
 press "$box" y

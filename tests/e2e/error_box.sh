@@ -6,7 +6,7 @@
 need_display
 
 title='^Unhandled Error #5$'
-start error env BRINE_PROBE=error "$BRINE_PROBE_EXE"
+start error env $sdl BRINE_PROBE=error "$BRINE_PROBE_EXE"
 window_of box "$pid" "$title"
 title_is "$box" 'Unhandled Error #5'
 props=$(xprop -id "$box" _NET_WM_WINDOW_TYPE _NET_WM_STATE WM_PROTOCOLS)
@@ -53,7 +53,7 @@ wait_exit "$pid" 20
 # Every other way of saying No: the N key, Tab to No and Enter, and N after Escape and the
 # box's close button, which answer nothing: the box stays and no step runs.
 for way in n Tab+Return Escape+close+n; do
-  start "no-$way" env BRINE_PROBE=error "$BRINE_PROBE_EXE"
+  start "no-$way" env $sdl BRINE_PROBE=error "$BRINE_PROBE_EXE"
   window_of box "$pid" "$title"
   case $way in
     Escape+close+n)

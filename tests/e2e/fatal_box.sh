@@ -4,7 +4,7 @@
 . "$(dirname "$0")/lib.sh"
 need_display
 
-start fatal env BRINE_PROBE=fatal "$BRINE_PROBE_EXE"
+start fatal env $sdl BRINE_PROBE=fatal "$BRINE_PROBE_EXE"
 window_of box "$pid" '^Critical Error #2$'
 title_is "$box" 'Critical Error #2'
 press "$box" Escape
@@ -12,7 +12,7 @@ wait_exit "$pid" 20
 [ "$rc" = 0 ] || fail "exit code $rc after error 502"
 [ ! -s "$work/fatal.out" ] || fail "the game went on: $(cat "$work/fatal.out")"
 
-start divide env BRINE_PROBE=divide "$BRINE_PROBE_EXE"
+start divide env $sdl BRINE_PROBE=divide "$BRINE_PROBE_EXE"
 window_of box "$pid" '^Critical Error$'
 title_is "$box" 'Critical Error'
 wait_focus "$box"
@@ -21,6 +21,6 @@ wait_exit "$pid" 20
 [ "$rc" = 0 ] || fail "exit code $rc after a division by zero"
 [ ! -s "$work/divide.out" ] || fail "the game went on: $(cat "$work/divide.out")"
 
-start throw env BRINE_PROBE=throw "$BRINE_PROBE_EXE"
+start throw env $sdl BRINE_PROBE=throw "$BRINE_PROBE_EXE"
 window_of box "$pid" '^Critical Error #1$' && press "$box" Return && wait_exit "$pid" 20
 [ "$rc" = 0 ] || fail "exit code $rc after a failed allocation"

@@ -3,7 +3,7 @@
 . "$(dirname "$0")/lib.sh"
 need_display
 
-start fs env BRINE_PROBE=fullscreen_error "$BRINE_PROBE_EXE"
+start fs env $sdl BRINE_PROBE=fullscreen_error "$BRINE_PROBE_EXE"
 window_of win "$pid" '^Untitled$'
 for ((i = 0; i < 400; i++)); do
   geometry "$win"

@@ -2,7 +2,7 @@
 . "$(dirname "$0")/lib.sh"
 need_display
 
-start game env BRINE_PROBE=idle "$BRINE_PROBE_EXE"
+start game env $sdl BRINE_PROBE=idle "$BRINE_PROBE_EXE"
 game_window id "$pid"
 title_is "$id" Untitled
 [ "$gw" = 640 ] && [ "$gh" = 400 ] || fail "window is $gw x $gh, not 640 x 400"

@@ -5,8 +5,10 @@
 #
 # The build gives: BRINE_GAME (the game), BRINE_PROBE_EXE (the runtime under small stand-in
 # games, chosen with BRINE_PROBE), BRINE_WM_CLOSE (sends a window manager's close request),
-# BRINE_SHOW_BOX (one message box, alone).
+# BRINE_SHOW_BOX (one message box, alone). BRINE_SDL_PRELOAD may name another SDL 1.2 library
+# (sdl12-compat) for the programs under test alone: "env $sdl PROGRAM" runs one on it.
 set -u
+sdl=${BRINE_SDL_PRELOAD:+LD_PRELOAD=$BRINE_SDL_PRELOAD}
 
 work=$(mktemp -d)
 started=()

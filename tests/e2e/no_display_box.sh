@@ -3,7 +3,7 @@
 . "$(dirname "$0")/lib.sh"
 
 run() {  # run NAME PROBE
-  env -u DISPLAY SDL_VIDEODRIVER=dummy BRINE_PROBE="$2" timeout 60 "$BRINE_PROBE_EXE" >"$work/$1.out" 2>"$work/$1.err"
+  env -u DISPLAY $sdl SDL_VIDEODRIVER=dummy BRINE_PROBE="$2" timeout 60 "$BRINE_PROBE_EXE" >"$work/$1.out" 2>"$work/$1.err"
   rc=$?
 }
 

@@ -3,7 +3,7 @@
 . "$(dirname "$0")/lib.sh"
 
 # A driver named by the user that does not exist.
-SDL_VIDEODRIVER=doesnotexist timeout 30 "$BRINE_GAME" >"$work/named.out" 2>"$work/named.err"
+env $sdl SDL_VIDEODRIVER=doesnotexist timeout 30 "$BRINE_GAME" >"$work/named.out" 2>"$work/named.err"
 rc=$?
 [ "$rc" = 100 ] || fail "exit code $rc with SDL_VIDEODRIVER=doesnotexist"
 grep -Eq '^Unable to init SDL: .+' "$work/named.err" || fail "no 'Unable to init SDL: ' line"
@@ -12,7 +12,7 @@ grep -Eq '^Unable to init SDL: .+' "$work/named.err" || fail "no 'Unable to init
 
 # No display and no driver named: the window system's driver is asked for, so this fails
 # cleanly instead of drawing into the terminal.
-env -u DISPLAY -u SDL_VIDEODRIVER timeout 30 "$BRINE_GAME" >"$work/nodisplay.out" 2>"$work/nodisplay.err" </dev/null
+env -u DISPLAY -u SDL_VIDEODRIVER $sdl timeout 30 "$BRINE_GAME" >"$work/nodisplay.out" 2>"$work/nodisplay.err" </dev/null
 rc=$?
 [ "$rc" = 100 ] || fail "exit code $rc without a display"
 grep -Eq '^Unable to init SDL: .+' "$work/nodisplay.err" || fail "no 'Unable to init SDL: ' line without a display"
@@ -20,6 +20,6 @@ grep -Eq '^Unable to init SDL: .+' "$work/nodisplay.err" || fail "no 'Unable to 
 echo "$(cat "$work/named.err") / $(cat "$work/nodisplay.err")"
 
 [ -n "${DISPLAY:-}" ] || exit 0
-start noaudio env SDL_AUDIODRIVER=no-such-driver "$BRINE_GAME"
+start noaudio env $sdl SDL_AUDIODRIVER=no-such-driver "$BRINE_GAME"
 window_of id "$pid" '^Brinemark$' && sleep 1 && click "$id" 300 300 && wait_exit "$pid" 30
 [ "$rc" = 17 ] && grep -Eqx 'Unable to open audio: .+' "$work/noaudio.err" || fail "no audio: exit code $rc"

@@ -3,7 +3,7 @@
 . "$(dirname "$0")/lib.sh"
 need_display
 
-start timer env BRINE_PROBE=timer "$BRINE_PROBE_EXE"
+start timer env $sdl BRINE_PROBE=timer "$BRINE_PROBE_EXE"
 game_window game "$pid"
 wait_line "$work/timer.out" '^tick ' 30
 sleep 3

@@ -7,7 +7,7 @@ need_display
 
 times=()
 for run in 1 2 3; do
-  start "game$run" env BRINE_PROBE=idle "$BRINE_PROBE_EXE"
+  start "game$run" env $sdl BRINE_PROBE=idle "$BRINE_PROBE_EXE"
   game_window id "$pid"
   sleep 0.3
   t0=$EPOCHREALTIME

@@ -20,7 +20,7 @@ need_game_tools() {
 # $id and the client area's $gx $gy.
 start_game() {
   local tries
-  start game "$BRINE_GAME"
+  start game env $sdl "$BRINE_GAME"
   window_of id "$pid" '^Brinemark$'
   for ((tries = 0; tries < 400; tries++)); do
     geometry "$id"

@@ -17,9 +17,9 @@ appstreamcli validate --no-net "$root"/usr/share/metainfo/*.metainfo.xml >"$work
 
 mkdir "$work/elsewhere" && cd "$work/elsewhere" || fail "no neutral folder"
 game=$root/usr/games/brinemark
-"$game" --help >"$work/help.out" 2>&1 && grep -q '^Usage: brinemark' "$work/help.out" || fail "--help"
-[ "$("$game" --version)" = "brinemark $(dpkg-deb -f "$deb" Version)" ] || fail "--version: $("$game" --version)"
-"$game" --bogus >"$work/bad.out" 2>"$work/bad.err"
+env $sdl "$game" --help >"$work/help.out" 2>&1 && grep -q '^Usage: brinemark' "$work/help.out" || fail "--help"
+[ "$(env $sdl "$game" --version)" = "brinemark $(dpkg-deb -f "$deb" Version)" ] || fail "--version: $("$game" --version)"
+env $sdl "$game" --bogus >"$work/bad.out" 2>"$work/bad.err"
 rc=$?
 [ "$rc" = 2 ] && [ ! -s "$work/bad.out" ] && grep -q '^Usage: brinemark' "$work/bad.err" || fail "a bad argument gave $rc"
 echo "lintian, desktop entry, metadata, --help, --version and a bad argument: fine"

@@ -43,7 +43,7 @@ line_of() {
 # The key lines after line $1, joined with '|'.
 keys_since() { since "$1" | grep '^key' | paste -sd'|' || true; }
 
-SDL_AUDIODRIVER=dummy "$probe" >"$out" 2>&1 &
+SDL_AUDIODRIVER=dummy env ${BRINE_SDL_PRELOAD:+LD_PRELOAD=$BRINE_SDL_PRELOAD} "$probe" >"$out" 2>&1 &
 pid=$!
 wid=$(timeout 10 xdotool search --sync --name '^Brinemark input probe$' | head -n 1) || fail "no probe window"
 xdotool windowactivate --sync "$wid" 2>/dev/null || xdotool windowfocus --sync "$wid"

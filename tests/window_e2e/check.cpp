@@ -18,6 +18,10 @@
 
 static Display* display;
 
+// Windows come and go while the checker looks (a library may make short-lived ones at start-up):
+// a request on one that has gone is no reason to stop.
+static int ignoreErrors(Display*, XErrorEvent*) { return 0; }
+
 static Window findNamed(Window w, const char* name) {
   char* got = nullptr;
   if (XFetchName(display, w, &got) && got != nullptr) {
@@ -60,13 +64,13 @@ static bool place(Window w, Place* p) {
   for (;;) {
     Window root, parent, *children = nullptr;
     unsigned n;
-    XQueryTree(display, top, &root, &parent, &children, &n);
+    if (!XQueryTree(display, top, &root, &parent, &children, &n)) return false;
     if (children != nullptr) XFree(children);
     if (parent == root) break;
     top = parent;
   }
   XWindowAttributes t;
-  XGetWindowAttributes(display, top, &t);
+  if (!XGetWindowAttributes(display, top, &t)) return false;
   p->outerX = t.x, p->outerY = t.y;
   return true;
 }
@@ -127,6 +131,7 @@ int main(int argc, char** argv) {
   int wantX = std::atoi(argv[2]), wantY = std::atoi(argv[3]);
   display = XOpenDisplay(nullptr);
   if (display == nullptr) return 2;
+  XSetErrorHandler(ignoreErrors);
   Window w = None;
   Place p{};
   for (int look = 0; look < 150; look++, usleep(100000)) {

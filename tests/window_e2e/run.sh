@@ -30,7 +30,7 @@ run() {  # run MODE CHECK-ARGS...
   local mode=$1
   shift
   echo "== window_probe $mode"
-  SDL_AUDIODRIVER=dummy "$probe" "$mode" &
+  SDL_AUDIODRIVER=dummy env ${BRINE_SDL_PRELOAD:+LD_PRELOAD=$BRINE_SDL_PRELOAD} "$probe" "$mode" &
   local probe_pid=$!
   "$check" "$@" || status=1
   kill "$probe_pid" 2>/dev/null || true
@@ -40,4 +40,16 @@ run() {  # run MODE CHECK-ARGS...
 run at frame 100 1
 # Centred: an 800 x 600 client area in the middle of the 1024 x 768 desktop.
 run centre client 112 84
+
+# The display goes away under the program: it says so and ends with 1, within seconds.
+echo "== the X server ends"
+SDL_AUDIODRIVER=dummy env ${BRINE_SDL_PRELOAD:+LD_PRELOAD=$BRINE_SDL_PRELOAD} "$probe" at 2>"${TMPDIR:-/tmp}/lost.$$" &
+probe_pid=$!
+"$check" frame 100 1 >/dev/null || status=1
+kill "${pids[0]}"
+timeout 10 tail --pid="$probe_pid" -f /dev/null || kill -9 "$probe_pid"
+wait "$probe_pid" && rc=0 || rc=$?
+said=$(cat "${TMPDIR:-/tmp}/lost.$$")
+rm -f "${TMPDIR:-/tmp}/lost.$$"
+if [ "$rc" = 1 ] && grep -q . <<<"$said"; then echo "ok   ended with 1: $said"; else echo "FAIL ended with $rc: $said"; status=1; fi
 exit $status
