@@ -103,9 +103,12 @@ TEST_F(DiskAudio, HalfVolumeIsAQuarterOfTheEnergy) {
 
 // A 1 kHz tone of 0.3 s recorded at another rate than the device's keeps its pitch and length,
 // from OGG and from WAV: from the first to the last loud sample, rising zero crossings per second.
+// The classic library's disk driver writes at the rate asked (22,050 Hz), the one over SDL 2 at
+// its own: the tone at the asked rate, played as it is, tells the file's rate first.
 TEST_F(DiskAudio, EveryRatePlaysAtItsOwnPitchAndLength) {
-  for (auto [rate, kind] :
-       {std::pair{8000u, "ogg"}, {11025u, "wav"}, {16000u, "wav"}, {44100u, "ogg"}, {48000u, "wav"}, {96000u, "ogg"}}) {
+  double fileRate = 0;
+  for (auto [rate, kind] : {std::pair{22050u, "wav"}, {8000u, "ogg"}, {11025u, "wav"}, {16000u, "wav"}, {44100u, "ogg"},
+                            {48000u, "wav"}, {96000u, "ogg"}}) {
     std::string wav = ::testing::TempDir() + "rate.wav", ogg = ::testing::TempDir() + "rate.ogg";
     writeToneWav(wav, 0.3, 1000, 12000, rate);
     if (kind == std::string("ogg")) {
@@ -116,7 +119,13 @@ TEST_F(DiskAudio, EveryRatePlaysAtItsOwnPitchAndLength) {
     for (size_t at = 0; at < played.size(); at += 2)
       if (std::abs(played[at]) > 3000) first = std::min(first, at), last = at;
     for (size_t at = first + 2; at <= last; at += 2) rising += played[at - 2] < 0 && played[at] >= 0;
-    double seconds = double(last - first) / 2 / 22050;
+    if (fileRate == 0) {
+      fileRate = double(last - first) / 2 / 0.3;
+      bool usual = std::abs(fileRate / 22050 - 1) < 0.01 || std::abs(fileRate / 44100 - 1) < 0.01 ||
+                   std::abs(fileRate / 48000 - 1) < 0.01;
+      EXPECT_TRUE(usual) << "the output file runs at " << fileRate << " Hz";
+    }
+    double seconds = double(last - first) / 2 / fileRate;
     std::printf("%u Hz %s: %.4f s, %.1f Hz\n", rate, kind, seconds, rising / seconds);
     EXPECT_NEAR(seconds, 0.3, 0.005) << rate << " " << kind;
     EXPECT_NEAR(rising / seconds, 1000, 10) << rate << " " << kind;
