@@ -10,7 +10,9 @@ loader cuts (its gamma correction held off), and Pillow, whose PNG reader shares
 for the pictures it reads right. Run it with Debian's /usr/bin/python3, which has Pillow.
 Exit status 77 (skipped) when a corpus, ImageMagick or Pillow is missing.
 """
+import glob
 import os
+import re
 import resource
 import shutil
 import subprocess
@@ -24,8 +26,10 @@ except ImportError:
     Image = None
 
 GDK_PIXBUF = "/usr/libexec/installed-tests/gdk-pixbuf"
-PNGSUITE = "/usr/share/go-1.19/src/image/png/testdata/pngsuite"
-GO_IMAGES = "/usr/share/go-1.19/src/image/testdata"
+# Debian's golang-src: the sources of its default Go, whichever version that is.
+GO_SOURCES = max(glob.glob("/usr/share/go-1.*/src"), key=lambda p: [int(n) for n in re.findall(r"\d+", p)], default="")
+PNGSUITE = os.path.join(GO_SOURCES, "image/png/testdata/pngsuite")
+GO_IMAGES = os.path.join(GO_SOURCES, "image/testdata")
 SKIPPED = 77
 
 
