@@ -87,9 +87,10 @@ bool decodeOgg(const std::vector<uint8_t>& file, SoundPcm* pcm) {
   int16_t buffer[2048];
   int section = 0;
   long got;
-  while (fits && (got = ov_read(&vorbis, reinterpret_cast<char*>(buffer), sizeof buffer, 0, 2, 1, &section)) > 0) {
+  const int bigEndian = SDL_BYTEORDER == SDL_BIG_ENDIAN;
+  while (fits && (got = ov_read(&vorbis, reinterpret_cast<char*>(buffer), sizeof buffer, bigEndian, 2, 1, &section)) > 0) {
     const vorbis_info* now = ov_info(&vorbis, section);
-    if (now->channels != pcm->channels || now->rate != pcm->rate) break;
+    if (now == nullptr || now->channels != pcm->channels || now->rate != pcm->rate) break;
     fits = pcm->samples.size() + size_t(got) / 2 <= SOUND_MAX_SAMPLES;
     if (fits) pcm->samples.insert(pcm->samples.end(), buffer, buffer + got / 2);
   }

@@ -157,8 +157,10 @@ TEST_F(SoundTable, FilesThatCannotBeDecodedGiveZeroAndTakeNoHandle) {
   writeFile(tempPath("empty.ogg"), {});
   for (const char* name : {"truncated.ogg", "garbage.ogg", "empty.ogg"})
     EXPECT_EQ(Sound_Open(tempPath(name), "vol,sync", true), 0) << name;
-  std::vector<uint8_t> silence;  // 305 blocks of 65,536 silent frames: 40 M samples in stereo
+  // A frame of stereo at the device's rate, then 305 blocks of 65,536 silent frames: 40 M samples.
+  std::vector<uint8_t> silence = {9, 16, 0, 0, 0x22, 0x56, 0, 0, 16, 2, 4, 0, 0, 0, 0, 0, 1, 2, 3, 4};
   for (int i = 0; i < 305; i++) silence.insert(silence.end(), {3, 3, 0, 0, 0xFF, 0xFF, 0x83});
+  silence.push_back(0);
   const Damaged damaged[] = {
       {"VOC of 0 channels", "tone16-stereo.voc", 35, {0}},
       {"VOC at 10 Hz", "tone16-stereo.voc", 30, {10, 0, 0, 0}},
@@ -166,12 +168,13 @@ TEST_F(SoundTable, FilesThatCannotBeDecodedGiveZeroAndTakeNoHandle) {
       {"AIFF at 5 Hz", "tone.aiff", 28, {0x40, 0x01, 0xA0, 0, 0, 0, 0, 0, 0, 0}},
       {"AIFF at 100 MHz", "tone.aiff", 28, {0x40, 0x19, 0xBE, 0xBC, 0x20, 0, 0, 0, 0, 0}},
       {"AIFF of 0 channels", "tone.aiff", 20, {0, 0}},
+      {"AIFF whose sound starts past its chunk", "tone.aiff", 46, {0x7F, 0xFF, 0xFF, 0xFF}},
       {"IMA ADPCM, blocks of 0 bytes", "ima-adpcm.wav", 32, {0, 0}},
       {"MS ADPCM, blocks of 0 bytes", "ms-adpcm.wav", 32, {0, 0}},
       {"MS ADPCM, predictor past the table", "ms-adpcm.wav", 78, {7}},
       {"WAV, fmt chunk of 4 GB", "pcm16-stereo.wav", 16, {0xF0, 0xFF, 0xFF, 0xFF}},
       {"WAV of 9 channels", "pcm8.wav", 22, {9}},
-      {"VOC past the sample bound", "tone16-stereo.voc", 4451 - 1, silence},
+      {"VOC past the sample bound", "tone16-stereo.voc", 26, silence},
   };
   for (const Damaged& d : damaged) {
     std::vector<uint8_t> file = readFile(seeds + d.seed);
