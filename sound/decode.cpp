@@ -3,19 +3,20 @@
 // Owns no state; runs on the game thread inside Sound_Open. Every kind of file is decoded here,
 // never by the mixer's own loader, whose conversion set-up and readers fail on damaged header
 // fields (they overrun, recurse, divide by zero or leak). OGG goes through vorbisfile, WAV,
-// AIFF and VOC through wave.cpp; each gives 16-bit frames at the file's own rate, which are
+// AIFF and VOC through libsndfile; each gives 16-bit frames at the file's own rate, which are
 // mixed down to the device's channels, resampled to its rate by libsamplerate and only then
 // handed to SDL's converter for the sample format. A mono or stereo file already at the
 // device's rate gets exactly the conversion the mixer's loader makes, so it plays as it did.
 //
 // Bounds: a file of at most 64 MiB is read (a larger one is refused); it decodes to at most
-// SOUND_MAX_SAMPLES samples at its own rate and again at the device's (64 MiB each as 16-bit
+// MAX_SAMPLES samples at its own rate and again at the device's (64 MiB each as 16-bit
 // samples), so no sound, whatever its header says, holds more than about 200 MiB at once.
 #include "sound/decode.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <samplerate.h>
+#include <sndfile.h>
 #include <vorbis/vorbisfile.h>
 
 #include <algorithm>
@@ -23,13 +24,23 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
-
-#include "sound/wave.h"
 
 namespace {
 
-enum : size_t { MAX_FILE_BYTES = size_t(64) << 20 };
+// The most samples (all channels together) a sound may decode to, at its own rate and again at
+// the device's: 2^25, 64 MiB as 16-bit samples (6 min 20 s of stereo at 44,100 Hz). Longer
+// sounds are refused before anything larger is allocated.
+enum : size_t { MAX_FILE_BYTES = size_t(64) << 20, MAX_SAMPLES = size_t(1) << 25 };
+enum { MAX_CHANNELS = 8 };
+
+struct Pcm {
+  int channels = 0;
+  int rate = 0;
+  std::string layout;            // each channel's side: 'L', 'R', 'C' (both) or '-' (neither)
+  std::vector<int16_t> samples;  // interleaved frames
+};
 
 bool readWhole(const std::string& fileName, std::vector<uint8_t>* bytes) {
   SDL_RWops* file = SDL_RWFromFile(fileName.c_str(), "rb");
@@ -46,8 +57,7 @@ bool readWhole(const std::string& fileName, std::vector<uint8_t>* bytes) {
   return bytes->size() < MAX_FILE_BYTES;
 }
 
-// ---- OGG Vorbis -----------------------------------------------------------------------------
-
+// The whole file in memory, read by both decoders through their own callback sets.
 struct Memory {
   const std::vector<uint8_t>* bytes;
   size_t at;
@@ -68,6 +78,8 @@ int memorySeek(void* source, ogg_int64_t offset, int whence) {
 }
 long memoryTell(void* source) { return long(static_cast<Memory*>(source)->at); }
 
+// ---- OGG Vorbis -----------------------------------------------------------------------------
+
 // Vorbis puts the centre between the sides from three channels on.
 const char* vorbisLayout(int channels) {
   static const char* const layouts[] = {"", "C", "LR", "LCR", "LRLR", "LCRLR", "LCRLR-", "LCRLRC-", "LCRLRLR-"};
@@ -76,14 +88,14 @@ const char* vorbisLayout(int channels) {
 
 // A hole or a broken link in the stream ends the sound there, and so does a link of another
 // rate or channel count.
-bool decodeOgg(const std::vector<uint8_t>& file, SoundPcm* pcm) {
+bool decodeOgg(const std::vector<uint8_t>& file, Pcm* pcm) {
   Memory memory{&file, 0};
   OggVorbis_File vorbis;
   if (ov_open_callbacks(&memory, &vorbis, nullptr, 0, ov_callbacks{memoryRead, memorySeek, nullptr, memoryTell}) != 0)
     return false;
   const vorbis_info* info = ov_info(&vorbis, -1);
-  bool fits = info->channels >= 1 && info->channels <= SOUND_MAX_CHANNELS;
-  if (fits) *pcm = SoundPcm{info->channels, int(std::min<long>(info->rate, INT_MAX)), vorbisLayout(info->channels), {}};
+  bool fits = info->channels >= 1 && info->channels <= MAX_CHANNELS;
+  if (fits) *pcm = Pcm{info->channels, int(std::min<long>(info->rate, INT_MAX)), vorbisLayout(info->channels), {}};
   int16_t buffer[2048];
   int section = 0;
   long got;
@@ -91,10 +103,61 @@ bool decodeOgg(const std::vector<uint8_t>& file, SoundPcm* pcm) {
   while (fits && (got = ov_read(&vorbis, reinterpret_cast<char*>(buffer), sizeof buffer, bigEndian, 2, 1, &section)) > 0) {
     const vorbis_info* now = ov_info(&vorbis, section);
     if (now == nullptr || now->channels != pcm->channels || now->rate != pcm->rate) break;
-    fits = pcm->samples.size() + size_t(got) / 2 <= SOUND_MAX_SAMPLES;
+    fits = pcm->samples.size() + size_t(got) / 2 <= MAX_SAMPLES;
     if (fits) pcm->samples.insert(pcm->samples.end(), buffer, buffer + got / 2);
   }
   ov_clear(&vorbis);
+  return fits;
+}
+
+// ---- WAV, AIFF, VOC ---------------------------------------------------------------------------
+
+sf_count_t fileLength(void* source) { return sf_count_t(static_cast<Memory*>(source)->bytes->size()); }
+sf_count_t fileSeek(sf_count_t offset, int whence, void* source) {
+  return memorySeek(source, offset, whence) == 0 ? sf_count_t(static_cast<Memory*>(source)->at) : -1;
+}
+sf_count_t fileRead(void* to, sf_count_t count, void* source) {
+  return sf_count_t(memoryRead(to, 1, size_t(std::max<sf_count_t>(count, 0)), source));
+}
+sf_count_t fileWrite(const void*, sf_count_t, void*) { return 0; }
+sf_count_t fileTell(void* source) { return sf_count_t(static_cast<Memory*>(source)->at); }
+
+// The side of each speaker libsndfile names; a file that names none is in the usual order.
+std::string layoutOf(SNDFILE* file, int channels) {
+  static const char* const usual[] = {"", "C", "LR", "LRC", "LRLR", "LRCLR", "LRC-LR", "LRC-CLR", "LRC-LRLR"};
+  static const char sides[] = "-CLRCLRCCLR-LRLRCLRCLRC";
+  int map[MAX_CHANNELS];
+  if (!sf_command(file, SFC_GET_CHANNEL_MAP_INFO, map, int(sizeof(int)) * channels)) return usual[channels];
+  std::string layout;
+  for (int c = 0; c < channels; c++) layout += map[c] >= 0 && map[c] < int(sizeof sides - 1) ? sides[map[c]] : '-';
+  return layout;
+}
+
+// The frames the header declares are checked against the bound before any are read; a file cut
+// short plays what is there, one that holds more than it declared is refused at the bound.
+bool decodeSndfile(const std::vector<uint8_t>& bytes, Pcm* pcm) {
+  Memory memory{&bytes, 0};
+  SF_VIRTUAL_IO io{fileLength, fileSeek, fileRead, fileWrite, fileTell};
+  SF_INFO info{};
+  SNDFILE* file = sf_open_virtual(&io, SFM_READ, &info, &memory);
+  if (file == nullptr) return false;
+  bool fits = info.channels >= 1 && info.channels <= MAX_CHANNELS && info.samplerate >= 1 && info.frames >= 0 &&
+              uint64_t(info.frames) <= MAX_SAMPLES / size_t(info.channels);
+  if (fits) {
+    *pcm = Pcm{info.channels, info.samplerate, layoutOf(file, info.channels), {}};
+    pcm->samples.reserve(size_t(info.frames) * size_t(info.channels));
+  }
+  // Read as floats of full scale 1 whatever the coding (libsndfile would hand float files over
+  // as shorts unscaled); libsamplerate's conversion clips and gives 16-bit samples back exactly.
+  float buffer[4096];
+  int16_t shorts[std::size(buffer)];
+  sf_count_t got;
+  while (fits && (got = sf_read_float(file, buffer, sf_count_t(std::size(buffer)) / info.channels * info.channels)) > 0) {
+    fits = pcm->samples.size() + size_t(got) <= MAX_SAMPLES;
+    src_float_to_short_array(buffer, shorts, int(got));
+    if (fits) pcm->samples.insert(pcm->samples.end(), shorts, shorts + got);
+  }
+  sf_close(file);
   return fits;
 }
 
@@ -103,15 +166,15 @@ bool decodeOgg(const std::vector<uint8_t>& file, SoundPcm* pcm) {
 // Fold the file's channels into one (the device's mono) or two: each side hears the channels
 // on its side in full and those in the middle at -3 dB, scaled so the loudest mix cannot clip.
 // One channel to two is a plain copy, as SDL's converter makes it.
-bool mixDown(SoundPcm* pcm, int to) {
+bool mixDown(Pcm* pcm, int to) {
   size_t from = size_t(pcm->channels), frames = pcm->samples.size() / from;
   if (int(from) == to) return true;
-  if (frames * size_t(to) > SOUND_MAX_SAMPLES) return false;
+  if (frames * size_t(to) > MAX_SAMPLES) return false;
   std::vector<int16_t> out(frames * size_t(to));
   if (from == 1) {
     for (size_t i = 0; i < frames; i++) out[2 * i] = out[2 * i + 1] = pcm->samples[i];
   } else {
-    double left[SOUND_MAX_CHANNELS], right[SOUND_MAX_CHANNELS], leftSum = 0, rightSum = 0;
+    double left[MAX_CHANNELS], right[MAX_CHANNELS], leftSum = 0, rightSum = 0;
     for (size_t c = 0; c < from; c++) {
       char side = pcm->layout[c];
       left[c] = side == 'L' ? 1 : side == 'C' ? M_SQRT1_2 : 0;
@@ -136,11 +199,11 @@ bool mixDown(SoundPcm* pcm, int to) {
 
 // Band-limited resampling of every channel to rate, a block at a time; libsamplerate takes
 // rates from 1/256 to 256 times the device's and refuses the rest.
-bool resample(SoundPcm* pcm, int rate) {
+bool resample(Pcm* pcm, int rate) {
   if (pcm->rate == rate) return true;
   double ratio = double(rate) / pcm->rate;
   size_t channels = size_t(pcm->channels), frames = pcm->samples.size() / channels;
-  if (!src_is_valid_ratio(ratio) || (double(frames) * ratio + 2) * double(channels) > double(SOUND_MAX_SAMPLES)) return false;
+  if (!src_is_valid_ratio(ratio) || (double(frames) * ratio + 2) * double(channels) > double(MAX_SAMPLES)) return false;
   int error = 0;
   SRC_STATE* state = src_new(SRC_SINC_MEDIUM_QUALITY, int(channels), &error);
   if (state == nullptr) return false;
@@ -164,7 +227,7 @@ bool resample(SoundPcm* pcm, int rate) {
     data.src_ratio = ratio;
     if (src_process(state, &data) != 0) break;
     src_float_to_short_array(out.data(), shorts.data(), int(data.output_frames_gen * long(channels)));
-    if (result.size() + size_t(data.output_frames_gen) * channels > SOUND_MAX_SAMPLES) break;
+    if (result.size() + size_t(data.output_frames_gen) * channels > MAX_SAMPLES) break;
     result.insert(result.end(), shorts.begin(), shorts.begin() + data.output_frames_gen * long(channels));
     data.data_in += data.input_frames_used * long(channels);
     data.input_frames -= data.input_frames_used;
@@ -181,7 +244,7 @@ bool resample(SoundPcm* pcm, int rate) {
 
 // SDL's converter for the sample format, and for stereo to the device's four or six channels,
 // at an unchanged rate. The chunk owns its samples (Mix_FreeChunk frees both).
-Mix_Chunk* chunkFor(const SoundPcm& pcm, Uint16 format, int channels) {
+Mix_Chunk* chunkFor(const Pcm& pcm, Uint16 format, int channels) {
   SDL_AudioCVT cvt;
   if (SDL_BuildAudioCVT(&cvt, AUDIO_S16SYS, Uint8(pcm.channels), pcm.rate, format, Uint8(channels), pcm.rate) < 0)
     return nullptr;
@@ -210,15 +273,15 @@ Mix_Chunk* Sound_Decode(const std::string& fileName) {
   std::vector<uint8_t> file;
   if (!readWhole(fileName, &file) || file.size() < 12) return nullptr;
   const uint8_t* head = file.data();
-  SoundPcm pcm;
+  Pcm pcm;
   bool decoded = false;
   if (std::memcmp(head, "OggS", 4) == 0) decoded = decodeOgg(file, &pcm);
-  else if (std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "WAVE", 4) == 0)
-    decoded = Sound_ReadWav(head, file.size(), &pcm);
-  else if (std::memcmp(head, "FORM", 4) == 0 && (std::memcmp(head + 8, "AIFF", 4) == 0 || std::memcmp(head + 8, "AIFC", 4) == 0))
-    decoded = Sound_ReadAiff(head, file.size(), &pcm);
-  else if (file.size() >= 20 && std::memcmp(head, "Creative Voice File\x1A", 20) == 0)
-    decoded = Sound_ReadVoc(head, file.size(), &pcm);
+  // Only these three kinds go to libsndfile: each more kind it reads is more code a damaged
+  // file can reach.
+  else if ((std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "WAVE", 4) == 0) ||
+           (std::memcmp(head, "FORM", 4) == 0 && (std::memcmp(head + 8, "AIFF", 4) == 0 || std::memcmp(head + 8, "AIFC", 4) == 0)) ||
+           (file.size() >= 20 && std::memcmp(head, "Creative Voice File\x1A", 20) == 0))
+    decoded = decodeSndfile(file, &pcm);
   std::vector<uint8_t>().swap(file);
   if (!decoded || pcm.samples.empty() || pcm.rate < 1) return nullptr;
   if (!mixDown(&pcm, channels == 1 ? 1 : 2) || !resample(&pcm, rate) || pcm.samples.empty()) return nullptr;
