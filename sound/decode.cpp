@@ -133,8 +133,8 @@ std::string layoutOf(SNDFILE* file, int channels) {
   return layout;
 }
 
-// The frames the header declares are checked against the bound before any are read; a file cut
-// short plays what is there, one that holds more than it declared is refused at the bound.
+// The frames the header declares are checked against the bound before any are read, and so is
+// what the reads give, whatever the header said; a file cut short plays what is there.
 bool decodeSndfile(const std::vector<uint8_t>& bytes, Pcm* pcm) {
   Memory memory{&bytes, 0};
   SF_VIRTUAL_IO io{fileLength, fileSeek, fileRead, fileWrite, fileTell};
