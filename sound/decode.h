@@ -6,7 +6,7 @@
 
 struct Mix_Chunk;
 
-// Decode fileName (OGG Vorbis or WAV; other kinds the mixer knows are left to the mixer) and
-// convert it for the open audio device. The chunk owns its samples (Mix_FreeChunk frees
-// both). nullptr when the file cannot be read or decoded, or its rate cannot be converted.
+// Decode fileName (OGG Vorbis; WAV, AIFF or VOC in any coding libsndfile reads) of 1 to 8
+// channels, at 1/256 to 256 times the device's rate, and convert it for the open audio device. The chunk owns its samples (Mix_FreeChunk frees both). nullptr for any
+// other file, and for one that cannot be read or decoded or passes the bounds in decode.cpp.
 Mix_Chunk* Sound_Decode(const std::string& fileName);

@@ -14,7 +14,7 @@ struct Mix_Chunk;
 
 // ---- operations of the game ---------------------------------------------------------------
 
-// Open and decode a sound file (OGG or WAV), resampled to the device's rate, for the
+// Open and decode a sound file (OGG, WAV, AIFF or VOC; see Sound_Decode), resampled to the device's rate, for the
 // requirement words ("SYNC", "VOL", "PAUSE", "LEN", "SETPOS"; see Options_Parse). Returns the
 // new handle; 0 when the file cannot be decoded, no slot is free, "SETPOS" comes with "SYNC",
 // or "SYNC" is missing (there is no streamed music). Error 5 for a bad or repeated word.

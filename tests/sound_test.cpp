@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <random>
 
 #include "runtime/error.h"
@@ -126,8 +127,29 @@ TEST_F(SoundTable, GameSoundsTakeHandlesThreeToNine) {
   EXPECT_EQ(pendingError, 0);
 }
 
+// The sound fuzz driver's seeds (tests/fuzz/sound/make-seeds): a 1000 Hz tone at half of full
+// scale, 0.1 s long, in every kind of file and channel count the decoder reads.
+const std::string seeds = BRINE_ASSETS "/../tests/fuzz/sound/seeds/";
+
+size_t openFiles() {
+  auto files = std::filesystem::directory_iterator("/proc/self/fd");
+  return size_t(std::distance(begin(files), end(files)));
+}
+
+// Damaged headers, found by probing and by fuzzing, each a seed with bytes replaced at an
+// offset (past the end: appended); or raw bytes. Each once crashed, hung, leaked or allocated
+// without bound; each is refused, or plays what is sound in it, leaving no file open.
+struct Damaged {
+  const char* what;
+  const char* seed;
+  size_t at;
+  std::vector<uint8_t> bytes;
+  bool plays = false;
+};
+
 TEST_F(SoundTable, FilesThatCannotBeDecodedGiveZeroAndTakeNoHandle) {
   uint32_t counter = Sound_HandleCounter();
+  size_t files = openFiles();
   EXPECT_EQ(Sound_Open(assets + "no such sound.ogg", "vol,sync", true), 0);
   std::vector<uint8_t> ogg = readFile(assets + "clack.ogg");
   ASSERT_GT(ogg.size(), 200u);
@@ -136,8 +158,67 @@ TEST_F(SoundTable, FilesThatCannotBeDecodedGiveZeroAndTakeNoHandle) {
   writeFile(tempPath("empty.ogg"), {});
   for (const char* name : {"truncated.ogg", "garbage.ogg", "empty.ogg"})
     EXPECT_EQ(Sound_Open(tempPath(name), "vol,sync", true), 0) << name;
-  EXPECT_EQ(Sound_HandleCounter(), counter);
+  // A frame of stereo at the device's rate, then 305 blocks of 65,536 silent frames: 40 M samples.
+  std::vector<uint8_t> silence = {9, 16, 0, 0, 0x22, 0x56, 0, 0, 16, 2, 4, 0, 0, 0, 0, 0, 1, 2, 3, 4};
+  for (int i = 0; i < 305; i++) silence.insert(silence.end(), {3, 3, 0, 0, 0xFF, 0xFF, 0x83});
+  silence.push_back(0);
+  // 8-bit mono at 100 Hz, 100,000 frames: 44 M samples once resampled to stereo at 22,050 Hz.
+  std::vector<uint8_t> slow = {100, 0, 0, 0, 100, 0, 0, 0, 1, 0, 8, 0, 'd', 'a', 't', 'a', 0xA0, 0x86, 1, 0};
+  slow.resize(slow.size() + 100000, 0x80);
+  const Damaged damaged[] = {
+      {"VOC of 0 channels", "tone16-stereo.voc", 35, {0}},
+      {"VOC at 10 Hz", "tone16-stereo.voc", 30, {10, 0, 0, 0}},
+      {"VOC at 30 MHz", "tone16-stereo.voc", 30, {0x80, 0xC3, 0xC9, 0x01}},
+      {"AIFF at 5 Hz", "tone.aiff", 28, {0x40, 0x01, 0xA0, 0, 0, 0, 0, 0, 0, 0}},
+      {"AIFF at 100 MHz", "tone.aiff", 28, {0x40, 0x19, 0xBE, 0xBC, 0x20, 0, 0, 0, 0, 0}},
+      {"AIFF of 0 channels", "tone.aiff", 20, {0, 0}},
+      {"AIFF whose sound starts past its chunk", "tone.aiff", 46, {0x7F, 0xFF, 0xFF, 0xFF}},
+      {"IMA ADPCM, blocks of 0 bytes", "ima-adpcm.wav", 32, {0, 0}},
+      {"MS ADPCM, blocks of 0 bytes", "ms-adpcm.wav", 32, {0, 0}},
+      {"MS ADPCM, predictor past the table (decoded with the first)", "ms-adpcm.wav", 78, {7}, true},
+      {"WAV, fmt chunk of 4 GB", "pcm16-stereo.wav", 16, {0xF0, 0xFF, 0xFF, 0xFF}},
+      {"WAV of 9 channels", "pcm8.wav", 22, {9}},
+      {"VOC past the sample bound in silence blocks (the sound block plays)", "tone16-stereo.voc", 26, silence, true},
+      {"WAV past the sample bound once resampled", "pcm8.wav", 24, slow},
+  };
+  uint32_t playing = 0;
+  for (const Damaged& d : damaged) {
+    std::vector<uint8_t> file = readFile(seeds + d.seed);
+    ASSERT_FALSE(file.empty()) << d.seed;
+    file.resize(std::max(file.size(), d.at + d.bytes.size()));
+    std::copy(d.bytes.begin(), d.bytes.end(), file.begin() + long(d.at));
+    writeFile(tempPath("damaged"), file);
+    EXPECT_EQ(Sound_Open(tempPath("damaged"), "vol,sync", true) != 0, d.plays) << d.what;
+    playing += d.plays;
+  }
+  EXPECT_EQ(openFiles(), files);
+  EXPECT_EQ(Sound_HandleCounter(), counter + playing);
   EXPECT_EQ(pendingError, 0);
+}
+
+// Each seed plays for its own length at its own pitch, on both sides, at its own loudness.
+TEST_F(SoundTable, EveryKindOfFileAndChannelCountPlaysAtItsOwnSpeedAndPitch) {
+  int kinds = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(seeds)) {
+    std::string name = entry.path().filename().string();
+    int32_t handle = Sound_Open(entry.path().string(), "vol,sync", true);
+    ASSERT_GT(handle, 2) << name;
+    const auto* samples = reinterpret_cast<const int16_t*>(slotOf(handle)->chunk->abuf);
+    size_t frames = slotOf(handle)->chunk->alen / 4;
+    double seconds = double(frames) / 22050;
+    EXPECT_NEAR(seconds, 0.1, 0.01) << name;
+    for (size_t side = 0; side < 2; side++) {
+      int rising = 0, peak = 0;
+      for (size_t i = 1; i < frames; i++) {
+        rising += samples[2 * i - 2 + side] < 0 && samples[2 * i + side] >= 0;
+        peak = std::max(peak, std::abs(int(samples[2 * i + side])));
+      }
+      EXPECT_NEAR(rising / seconds, 1000, 30) << name << " side " << side;
+      EXPECT_NEAR(peak, 16384, 3000) << name << " side " << side;
+    }
+    kinds++;
+  }
+  EXPECT_GE(kinds, 30);
 }
 
 TEST_F(SoundTable, HandleZeroIsSilentEverywhere) {
