@@ -95,6 +95,83 @@ TEST_F(LevelLoop, WonShotEndsTheLoopAndLeavesTheRestOfTheQueue) {
   EXPECT_EQ(left, 3);  // the release and the motion's two records, for the next reader
 }
 
+// What the player hears, as the mixer plays it. The rules: a volume v plays at level
+// trunc(v x 129), at most 128; the boom is (350 - its distance to the target, counted as 300
+// when farther) / 5 / 70 of the master volume and sounds on the side of the scope it fell on;
+// everything else sounds from the middle; a sound not listed is silent.
+TEST_F(LevelLoop, WhatThePlayerHearsTable) {
+  auto level = [](double v) { return std::min(128, int(v * 129)); };
+  auto boom = [&](double d, double master) { return level((350 - std::min(d, 300.0)) / 5 / 70 * master); };
+  auto fire = [](float x, float y, float tx, float ty, float master = 0.5f) {
+    return [=] {
+      game.targetX = tx, game.targetY = ty, game.mouseX = x, game.mouseY = y, game.masterVolume = master;
+      onGameThread([] { fireShot(); });
+    };
+  };
+  // One pass of the level loop over a press, the rotor already running at its start level.
+  auto pass = [](int x, int y, float voice = 0.5f, float master = 0.5f) {
+    return [=] {
+      game.voiceVolume = voice, game.masterVolume = master;
+      Sound_SetVolume(game.helicopterSound, 0.025f);
+      Sound_Play(game.helicopterSound);
+      press(x, y);
+      onePass();
+    };
+  };
+  auto tick = [](uint32_t seed) {  // a draw of at most 0.95, one above 0.8, then the pick
+    return [=] {
+      randomState = seed, game.targetX = 400, game.targetY = 300, game.heading = 0;
+      onGameThread(onTimerTick);
+    };
+  };
+  using Sound = int32_t GameState::*;
+  struct Row {
+    const char* what;
+    std::function<void()> act;
+    std::vector<std::pair<Sound, Heard>> heard;
+  };
+  const Sound rotor = &GameState::helicopterSound, depth = &GameState::depthSound;
+  const Heard rotorAtStart = {level(0.05 * 0.5), 'C'};
+  const Row rows[] = {
+      {"boom right, far", fire(600, 300, 150, 300), {{depth, {boom(450, 0.5), 'R'}}}},
+      {"boom left, far", fire(200, 300, 650, 300), {{depth, {boom(450, 0.5), 'L'}}}},
+      {"boom above", fire(400, 100, 400, 420), {{depth, {boom(320, 0.5), 'C'}}}},
+      {"boom below, near", fire(400, 500, 400, 440), {{depth, {boom(60, 0.5), 'C'}}}},
+      {"boom right, near", fire(420, 300, 420, 340), {{depth, {boom(40, 0.5), 'R'}}}},
+      {"boom left on the target, master full", fire(300, 250, 300, 250, 1.0f), {{depth, {boom(0, 1.0), 'L'}}}},
+      {"rotor left stop", pass(30, 522), {{rotor, {level(0.05 * 0.5), 'C'}}}},
+      {"rotor middle stop", pass(60, 522), {{rotor, {level(0.2 * 0.5), 'C'}}}},
+      {"rotor right stop", pass(90, 522), {{rotor, {level(0.5 * 0.5), 'C'}}}},
+      {"master right stop", pass(90, 477), {{rotor, {level(0.05 * 1.0), 'C'}}}},
+      {"rotor restarts with the greeting", [] { onePass(); },
+       {{rotor, rotorAtStart}, {&GameState::dontSeeItSound, {level(0.5 * 0.5), 'C'}}}},
+      {"radio voice 1", tick(20), {{&GameState::breakingUpSound, {level(0.5 * 0.5), 'C'}}}},
+      {"radio voice 2", tick(36), {{&GameState::shutUpSound, {level(0.5 * 0.5), 'C'}}}},
+      {"radio voice 3", tick(4), {{&GameState::sobSound, {level(0.5 * 0.5), 'C'}}}},
+      {"rocker clack", pass(697, 297), {{rotor, rotorAtStart}, {&GameState::clackSound, {level(0.5 * 0.5), 'C'}}}},
+      {"rocker clack, loud", pass(752, 362, 0.8f, 1.0f), {{rotor, rotorAtStart}, {&GameState::clackSound, {level(0.8), 'C'}}}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    resetToLevelStart();
+    SDL_PauseAudio(1);  // every sound waits at its start until it is listened to
+    row.act();
+    std::vector<int32_t> sounds;
+    std::vector<Heard> expected;
+    for (auto [sound, heard] : row.heard) sounds.push_back(game.*sound), expected.push_back(heard);
+    for (Sound other : {depth, rotor, &GameState::breakingUpSound, &GameState::shutUpSound, &GameState::sobSound,
+                        &GameState::dontSeeItSound, &GameState::clackSound})
+      if (std::find(sounds.begin(), sounds.end(), game.*other) == sounds.end()) {
+        EXPECT_FALSE(playing(game.*other));
+      }
+    std::vector<Heard> heard = hear(sounds);
+    for (size_t i = 0; i < heard.size(); i++) {
+      EXPECT_EQ(heard[i].level, expected[i].level) << "sound " << i;
+      EXPECT_EQ(heard[i].side, expected[i].side) << "sound " << i;
+    }
+  }
+}
+
 // ---- the scope view -------------------------------------------------------------------------
 
 TEST_F(LevelLoop, SightFollowsInsideTheCircleAndDistance230CountsAsOutside) {
