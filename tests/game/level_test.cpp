@@ -216,6 +216,66 @@ TEST_F(LevelLoop, MissedShotReturnsToTheLoopWhichRestoresTheViewAndDrawsTheSight
   EXPECT_EQ(lightsShown(after), "OGGGGGGG");
 }
 
+// ---- the timer tick against the loop -------------------------------------------------------
+
+namespace {
+
+std::atomic<int> stepEnds{0}, tickAt{0};
+
+// Runs at every step end until the tick is due: before returning it holds the game at the next
+// step end (a pause) until the test thread has marked the timer due again.
+void atEveryStepEnd() {
+  if (++stepEnds == tickAt) onTimerTick();
+  if (stepEnds < tickAt) pauseFlags.fetch_or(2), eventCheckPending = 1;
+}
+
+}  // namespace
+
+// A tick forced at each step end of the loop in turn, as long as the timer is on: it moves the
+// target but never the aim, so a click in the scope always fires where it was (target beyond
+// the edge), and one on a rocker never fires (target near the centre).
+TEST_F(LevelLoop, TickAtAnyStepEndNeverMovesTheAim) {
+  struct Case {
+    int x, y;
+    float targetY;
+    bool fires;
+  };
+  for (Case c : {Case{300, 300, 529, true}, Case{697, 297, 303, false}}) {
+    int delivered = 0;
+    for (int n = 1; n <= 24; n++) {
+      SCOPED_TRACE(testing::Message() << "click at " << c.x << ", " << c.y << ", tick at step end " << n);
+      resetToLevelStart();
+      game.targetX = 400, game.targetY = c.targetY, game.heading = 0;
+      randomState = 1;  // no new heading, no voice
+      Sound_Play(game.helicopterSound);
+      click(c.x, c.y);
+      typeKey('q');
+      TimerEvent_Define(0, 1.0, atEveryStepEnd);
+      TimerEvent_Control(0, TIMER_ON, false);
+      stepEnds = 0, tickAt = n;
+      double now = 100;
+      TimerEvent_Poll(now), TimerEvent_Poll(now += 2);  // due at the first step end
+      startOnGameThread([] { runLevel(); });
+      waitUntil([&] {
+        if (pauseFlags & 2) TimerEvent_Poll(now += 2), pauseFlags.fetch_and(uint8_t(~2u));
+        return false;
+      });
+      ASSERT_EQ(finishGameThread(), GameEnd::PROGRAM_END);
+      if (stepEnds < n) break;  // the timer went off for the shot: no tick can come
+      delivered++;
+      EXPECT_EQ(game.targetY, c.targetY + 5) << "no tick";
+      EXPECT_EQ(game.shotsUsed, c.fires ? 1.0f : 0.0f);
+      EXPECT_EQ(game.directionFinderOn, c.fires ? 0.0f : 1.0f);
+      if (c.fires) {
+        EXPECT_EQ(slotOf(game.depthSound)->x, -0.25f);  // the boom where the click was
+        double d = std::hypot(400.0 - 300, c.targetY + 5 - 300.0);
+        EXPECT_EQ(game.distance, float((350 - std::min(d, 300.0)) / 5));
+      }
+    }
+    EXPECT_GE(delivered, 8);
+  }
+}
+
 // ---- the whole game -------------------------------------------------------------------------
 
 namespace {
