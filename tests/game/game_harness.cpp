@@ -425,29 +425,21 @@ void GameTest::expectPrinted(const Pixels& p, const std::string& text, int32_t r
 GameTest::Picture GameTest::png(const char* name) {
   png_image file{};
   file.version = PNG_IMAGE_VERSION;
-  Picture picture;
-  if (!png_image_begin_read_from_file(&file, name)) {
-    ADD_FAILURE() << name;
-    return picture;
-  }
+  EXPECT_TRUE(png_image_begin_read_from_file(&file, name)) << name;
   file.format = PNG_FORMAT_BGRA;  // one little-endian word per pixel: 0xAARRGGBB
-  picture.w = int(file.width), picture.h = int(file.height);
-  picture.px.resize(size_t(picture.w) * picture.h);
-  if (!png_image_finish_read(&file, nullptr, picture.px.data(), 0, nullptr)) ADD_FAILURE() << name;
+  Picture picture{int(file.width), int(file.height), Pixels(size_t(file.width) * file.height)};
+  EXPECT_TRUE(png_image_finish_read(&file, nullptr, picture.px.data(), 0, nullptr)) << name;
   return picture;
 }
 
 uint32_t GameTest::blend(uint32_t d, uint32_t c) {
   uint32_t ca = c >> 24, da = d >> 24;
   if (ca == 0 || ca == 255) return ca == 0 ? d : c;
-  // Alpha: 255 x (1 - (1 - i / 255) x (1 - j / 255)), each step in single precision.
-  auto alpha = [](uint32_t i, uint32_t j) {
-    return uint32_t(std::nearbyint(255.0f * (1.0f - (1.0f - float(i) / 255.0f) * (1.0f - float(j) / 255.0f))));
-  };
-  // Half and half is the average of the channels with their lowest bits dropped.
-  if (ca == 127 || ca == 128) return alpha(ca, da) << 24 | (((d & 0xFEFEFE) + (c & 0xFEFEFE)) >> 1);
+  // Alpha: 255 x (1 - (1 - i / 255) x (1 - j / 255)); half and half averages the channels with
+  // their lowest bits dropped; every step in single precision.
+  uint32_t out = uint32_t(std::nearbyint(255.0f * (1.0f - (1.0f - ca / 255.0f) * (1.0f - da / 255.0f)))) << 24;
+  if (ca == 127 || ca == 128) return out | (((d & 0xFEFEFE) + (c & 0xFEFEFE)) >> 1);
   float f = float(ca) / 255.0f;
-  uint32_t out = alpha(da, ca) << 24;
   for (int shift : {16, 8, 0})
     out |= uint32_t(std::nearbyint(f * float(c >> shift & 255) + (1.0f - f) * float(d >> shift & 255))) << shift;
   return out;
@@ -457,19 +449,15 @@ static int pixelOf(double v) { return int(std::nearbyint(float(v))); }
 
 void GameTest::putModel(Pixels& p, const Picture& picture, double x1, double y1, double x2, double y2) {
   // Each destination pixel samples the source at an accumulator that runs from just inside the
-  // first source pixel's far edge to just inside the last one's, rounded to even.
+  // first source pixel's outer edge to just inside the last one's, rounded to even.
   int dx1 = pixelOf(x1), dy1 = pixelOf(y1), dx2 = pixelOf(x2), dy2 = pixelOf(y2);
-  double stepX = ((picture.w - 1 + 0.499999) - -0.499999) / (dx2 - dx1);
-  double stepY = ((picture.h - 1 + 0.499999) - -0.499999) / (dy2 - dy1);
-  double ay = -0.499999;
+  double stepX = (picture.w - 1 + 0.499999 + 0.499999) / (dx2 - dx1), ay = -0.499999;
+  double stepY = (picture.h - 1 + 0.499999 + 0.499999) / (dy2 - dy1);
   for (int y = dy1; y <= dy2; y++, ay += stepY) {
     double ax = -0.499999 - stepX;
-    for (int x = dx1; x <= dx2; x++) {
-      ax += stepX;
-      if (x < 0 || x >= 800 || y < 0 || y >= 600) continue;
-      uint32_t& d = p[size_t(y) * 800 + size_t(x)];
-      d = blend(d, picture.px[size_t(std::nearbyint(ay)) * picture.w + size_t(std::nearbyint(ax))]);
-    }
+    for (int x = dx1; x <= dx2; x++)
+      if (ax += stepX; x >= 0 && x < 800 && y >= 0 && y < 600)
+        p[y * 800 + x] = blend(p[y * 800 + x], picture.px[size_t(std::nearbyint(ay) * picture.w + std::nearbyint(ax))]);
   }
 }
 
@@ -480,10 +468,9 @@ void GameTest::lineModel(Pixels& p, double x1, double y1, double x2, double y2, 
   bool alongX = std::abs(X2 - X1) > std::abs(Y2 - Y1);
   int from = alongX ? X1 : Y1, to = alongX ? X2 : Y2, n = std::abs(to - from), dir = to < from ? -1 : 1;
   float slope = n == 0 ? 0.0f : float(alongX ? Y2 - Y1 : X2 - X1) / float(n), acc = float(alongX ? Y1 : X1);
-  for (int k = 0; k <= n; k++, acc += slope) {
-    int run = from + k * dir, other = int(acc < 0 ? acc - 0.5f : acc + 0.5f);
-    uint32_t& d = p[size_t(alongX ? other : run) * 800 + size_t(alongX ? run : other)];
-    d = blend(d, color);
+  for (int k = 0, run = from; k <= n; k++, run += dir, acc += slope) {
+    int other = int(acc < 0 ? acc - 0.5f : acc + 0.5f), at = alongX ? other * 800 + run : run * 800 + other;
+    p[at] = blend(p[at], color);
   }
 }
 
@@ -492,27 +479,22 @@ void GameTest::needleModel(Pixels& p, double x) {
   // column for the ten rows above and below the middle, then closes on that column.
   int cx = int(std::floor(x + 0.5));
   for (int k = -12; k <= 12; k++)
-    for (int column : std::abs(k) <= 10 ? std::vector<int>{cx - 1, cx + 1} : std::vector<int>{cx})
-      p[size_t(428 + k) * 800 + size_t(column)] = 0xFF64C8C8;
+    for (int column : {cx - 1, cx + 1}) p[(428 + k) * 800 + (std::abs(k) <= 10 ? column : cx)] = 0xFF64C8C8;
 }
 
 // ---- sounds ---------------------------------------------------------------------------------
 
-namespace {
-
-// The sums of each side's magnitudes that one channel's effects passed on to the mixer.
-struct Listened {
-  std::atomic<int64_t> left{0}, right{0}, frames{0};
+// Each side's magnitudes that a channel's effects passed on to the mixer, summed.
+static struct Listened {
+  std::atomic<int64_t> left, right, frames;
 } listened[8];
 
-void listen(int, void* stream, int bytes, void* into) {
+static void listen(int, void* stream, int bytes, void* into) {
   Listened* l = static_cast<Listened*>(into);
-  const int16_t* s = static_cast<const int16_t*>(stream);
-  for (int i = 0; i + 1 < bytes / 2; i += 2) l->left += std::abs(s[i]), l->right += std::abs(s[i + 1]);
+  for (int i = 0; i + 1 < bytes / 2; i += 2)
+    l->left += std::abs(static_cast<int16_t*>(stream)[i]), l->right += std::abs(static_cast<int16_t*>(stream)[i + 1]);
   l->frames += bytes / 4;
 }
-
-}  // namespace
 
 std::vector<GameTest::Heard> GameTest::hear(const std::vector<int32_t>& sounds) {
   std::vector<int> channels;
@@ -523,22 +505,18 @@ std::vector<GameTest::Heard> GameTest::hear(const std::vector<int32_t>& sounds) 
   }
   SDL_PauseAudio(0);
   waitFor([&] {
-    for (size_t i = 0; i < sounds.size(); i++) {
-      bool heardEnough = listened[i].frames >= 4096 && listened[i].left + listened[i].right > 0;
-      if (!heardEnough && Mix_Playing(channels[i])) return false;
-    }
+    for (size_t i = 0; i < sounds.size(); i++)
+      if (!(listened[i].frames >= 4096 && listened[i].left + listened[i].right > 0) && Mix_Playing(channels[i])) return false;
     return true;
   }, 3);
   std::vector<Heard> heard;
   for (size_t i = 0; i < sounds.size(); i++) {
     Mix_UnregisterEffect(channels[i], listen);
     int64_t l = listened[i].left, r = listened[i].right;
-    char side = l + r == 0 ? '-' : l == r ? 'C' : l == 0 ? 'R' : r == 0 ? 'L' : '?';
-    heard.push_back({Mix_Volume(channels[i], -1), side});
+    heard.push_back({Mix_Volume(channels[i], -1), l + r == 0 ? '-' : l == r ? 'C' : l == 0 ? 'R' : r == 0 ? 'L' : '?'});
   }
   return heard;
 }
-
 
 const SoundSlot* GameTest::slotOf(int32_t soundHandle) {
   for (int i = 0; i < SOUND_SLOTS; i++)

@@ -118,26 +118,24 @@ TEST_F(LevelLoop, WhatThePlayerHearsTable) {
       onePass();
     };
   };
-  auto tick = [](uint32_t seed) {  // a draw of at most 0.95, one above 0.8, then the pick
-    return [=] {
-      randomState = seed, game.targetX = 400, game.targetY = 300, game.heading = 0;
-      onGameThread(onTimerTick);
-    };
+  auto tick = [](uint32_t seed) {  // seeds whose draws give no new heading, then voice 1, 2 or 3
+    return [=] { randomState = seed, onGameThread(onTimerTick); };
   };
   using Sound = int32_t GameState::*;
-  struct Row {
+  const Sound rotor = &GameState::helicopterSound, depth = &GameState::depthSound, clack = &GameState::clackSound;
+  const Heard rotorAtStart = {level(0.05 * 0.5), 'C'};
+  const struct {
     const char* what;
     std::function<void()> act;
     std::vector<std::pair<Sound, Heard>> heard;
-  };
-  const Sound rotor = &GameState::helicopterSound, depth = &GameState::depthSound;
-  const Heard rotorAtStart = {level(0.05 * 0.5), 'C'};
-  const Row rows[] = {
+  } rows[] = {
       {"boom right, far", fire(600, 300, 150, 300), {{depth, {boom(450, 0.5), 'R'}}}},
       {"boom left, far", fire(200, 300, 650, 300), {{depth, {boom(450, 0.5), 'L'}}}},
       {"boom above", fire(400, 100, 400, 420), {{depth, {boom(320, 0.5), 'C'}}}},
       {"boom below, near", fire(400, 500, 400, 440), {{depth, {boom(60, 0.5), 'C'}}}},
       {"boom right, near", fire(420, 300, 420, 340), {{depth, {boom(40, 0.5), 'R'}}}},
+      {"boom right over the last one still playing", [&] { Sound_Play(game.depthSound), fire(600, 300, 150, 300)(); },
+       {{depth, {boom(450, 0.5), 'R'}}}},
       {"boom left on the target, master full", fire(300, 250, 300, 250, 1.0f), {{depth, {boom(0, 1.0), 'L'}}}},
       {"rotor left stop", pass(30, 522), {{rotor, {level(0.05 * 0.5), 'C'}}}},
       {"rotor middle stop", pass(60, 522), {{rotor, {level(0.2 * 0.5), 'C'}}}},
@@ -148,26 +146,23 @@ TEST_F(LevelLoop, WhatThePlayerHearsTable) {
       {"radio voice 1", tick(20), {{&GameState::breakingUpSound, {level(0.5 * 0.5), 'C'}}}},
       {"radio voice 2", tick(36), {{&GameState::shutUpSound, {level(0.5 * 0.5), 'C'}}}},
       {"radio voice 3", tick(4), {{&GameState::sobSound, {level(0.5 * 0.5), 'C'}}}},
-      {"rocker clack", pass(697, 297), {{rotor, rotorAtStart}, {&GameState::clackSound, {level(0.5 * 0.5), 'C'}}}},
-      {"rocker clack, loud", pass(752, 362, 0.8f, 1.0f), {{rotor, rotorAtStart}, {&GameState::clackSound, {level(0.8), 'C'}}}},
+      {"rocker clack", pass(697, 297), {{rotor, rotorAtStart}, {clack, {level(0.5 * 0.5), 'C'}}}},
+      {"rocker clack, loud", pass(752, 362, 0.8f, 1.0f), {{rotor, rotorAtStart}, {clack, {level(0.8), 'C'}}}},
   };
-  for (const Row& row : rows) {
+  for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
     resetToLevelStart();
     SDL_PauseAudio(1);  // every sound waits at its start until it is listened to
     row.act();
     std::vector<int32_t> sounds;
-    std::vector<Heard> expected;
-    for (auto [sound, heard] : row.heard) sounds.push_back(game.*sound), expected.push_back(heard);
-    for (Sound other : {depth, rotor, &GameState::breakingUpSound, &GameState::shutUpSound, &GameState::sobSound,
-                        &GameState::dontSeeItSound, &GameState::clackSound})
-      if (std::find(sounds.begin(), sounds.end(), game.*other) == sounds.end()) {
-        EXPECT_FALSE(playing(game.*other));
-      }
+    for (auto [sound, heard] : row.heard) sounds.push_back(game.*sound);
+    for (int32_t other : {game.depthSound, game.helicopterSound, game.breakingUpSound, game.shutUpSound,
+                          game.sobSound, game.dontSeeItSound, game.clackSound})
+      EXPECT_TRUE(playing(other) == (std::count(sounds.begin(), sounds.end(), other) == 1)) << "sound " << other;
     std::vector<Heard> heard = hear(sounds);
     for (size_t i = 0; i < heard.size(); i++) {
-      EXPECT_EQ(heard[i].level, expected[i].level) << "sound " << i;
-      EXPECT_EQ(heard[i].side, expected[i].side) << "sound " << i;
+      EXPECT_EQ(heard[i].level, row.heard[i].second.level) << "sound " << sounds[i];
+      EXPECT_EQ(heard[i].side, row.heard[i].second.side) << "sound " << sounds[i];
     }
   }
 }
@@ -218,37 +213,28 @@ TEST_F(LevelLoop, MissedShotReturnsToTheLoopWhichRestoresTheViewAndDrawsTheSight
 
 // ---- the timer tick against the loop -------------------------------------------------------
 
-namespace {
+static std::atomic<int> stepEnds{0}, tickAt{0};
 
-std::atomic<int> stepEnds{0}, tickAt{0};
-
-// Runs at every step end until the tick is due: before returning it holds the game at the next
-// step end (a pause) until the test thread has marked the timer due again.
-void atEveryStepEnd() {
+// Runs at every step end until the tick: it holds the game at the next step end (a pause) until
+// the test thread has marked the timer due again.
+static void atEveryStepEnd() {
   if (++stepEnds == tickAt) onTimerTick();
   if (stepEnds < tickAt) pauseFlags.fetch_or(2), eventCheckPending = 1;
 }
 
-}  // namespace
-
-// A tick forced at each step end of the loop in turn, as long as the timer is on: it moves the
-// target but never the aim, so a click in the scope always fires where it was (target beyond
-// the edge), and one on a rocker never fires (target near the centre).
+// A tick forced at each step end of the loop in turn, while the timer is on, moves the target
+// but never the aim: a click in the scope fires where it was (the target beyond the edge), one
+// on a rocker never fires (the target near the centre).
 TEST_F(LevelLoop, TickAtAnyStepEndNeverMovesTheAim) {
-  struct Case {
-    int x, y;
-    float targetY;
-    bool fires;
-  };
-  for (Case c : {Case{300, 300, 529, true}, Case{697, 297, 303, false}}) {
+  for (auto [x, y, targetY, fires] : {std::tuple{300, 300, 529.0f, true}, {697, 297, 303.0f, false}}) {
     int delivered = 0;
-    for (int n = 1; n <= 24; n++) {
-      SCOPED_TRACE(testing::Message() << "click at " << c.x << ", " << c.y << ", tick at step end " << n);
+    for (int n = 1; n <= 24; n++, delivered++) {
+      SCOPED_TRACE(testing::Message() << "click at " << x << ", " << y << ", tick at step end " << n);
       resetToLevelStart();
-      game.targetX = 400, game.targetY = c.targetY, game.heading = 0;
+      game.targetX = 400, game.targetY = targetY, game.heading = 0;
       randomState = 1;  // no new heading, no voice
       Sound_Play(game.helicopterSound);
-      click(c.x, c.y);
+      click(x, y);
       typeKey('q');
       TimerEvent_Define(0, 1.0, atEveryStepEnd);
       TimerEvent_Control(0, TIMER_ON, false);
@@ -256,20 +242,15 @@ TEST_F(LevelLoop, TickAtAnyStepEndNeverMovesTheAim) {
       double now = 100;
       TimerEvent_Poll(now), TimerEvent_Poll(now += 2);  // due at the first step end
       startOnGameThread([] { runLevel(); });
-      waitUntil([&] {
-        if (pauseFlags & 2) TimerEvent_Poll(now += 2), pauseFlags.fetch_and(uint8_t(~2u));
-        return false;
-      });
+      waitUntil([&] { return (pauseFlags & 2) && (TimerEvent_Poll(now += 2), pauseFlags.fetch_and(uint8_t(~2u)), false); });
       ASSERT_EQ(finishGameThread(), GameEnd::PROGRAM_END);
-      if (stepEnds < n) break;  // the timer went off for the shot: no tick can come
-      delivered++;
-      EXPECT_EQ(game.targetY, c.targetY + 5) << "no tick";
-      EXPECT_EQ(game.shotsUsed, c.fires ? 1.0f : 0.0f);
-      EXPECT_EQ(game.directionFinderOn, c.fires ? 0.0f : 1.0f);
-      if (c.fires) {
+      if (stepEnds < n) break;  // the shot switched the timer off: no tick can come
+      EXPECT_EQ(game.targetY, targetY + 5) << "no tick";
+      EXPECT_EQ(game.shotsUsed, fires ? 1.0f : 0.0f);
+      EXPECT_EQ(game.directionFinderOn, fires ? 0.0f : 1.0f);
+      if (fires) {
         EXPECT_EQ(slotOf(game.depthSound)->x, -0.25f);  // the boom where the click was
-        double d = std::hypot(400.0 - 300, c.targetY + 5 - 300.0);
-        EXPECT_EQ(game.distance, float((350 - std::min(d, 300.0)) / 5));
+        EXPECT_EQ(game.distance, float((350 - std::hypot(100.0, targetY + 5 - 300.0)) / 5));
       }
     }
     EXPECT_GE(delivered, 8);
