@@ -5,12 +5,11 @@
 #include <thread>
 
 #include "graphics/color.h"
-#include "text/font.h"
-#include "text/text_output.h"
-
 #include "graphics/image.h"
 #include "graphics/screen.h"
 #include "runtime/mouse.h"
+#include "text/font.h"
+#include "text/text_output.h"
 #include "tests/game/game_harness.h"
 
 namespace {
