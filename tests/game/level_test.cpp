@@ -1,5 +1,6 @@
 // The level loop pass by pass: the key read, the background check, the mouse queue drained
-// event by event with the aim geometry, the scope view, and "Q" ending the program.
+// event by event with the aim geometry, the scope view, and "Q" ending the program; what the
+// player hears in a level, and a timer tick at each step end of the loop.
 #include <SDL.h>
 
 #include <algorithm>

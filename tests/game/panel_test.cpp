@@ -1,5 +1,6 @@
 // The control panel: the nine slider stops and the strict edges of their bands, the knobs,
-// the background restarted at the new volume, and the two rockers toggled once per event.
+// the background restarted at the new volume, and the two rockers toggled once per event; and
+// every click edge of the title screen and the level in one table.
 #include <SDL.h>
 
 #include <fstream>

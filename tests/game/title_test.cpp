@@ -1,5 +1,5 @@
 // The title screen: where a click starts the game, opens a text screen or does nothing, and
-// the way back from a text screen.
+// the way back from a text screen; the title and text screens whole.
 #include <chrono>
 #include <fstream>
 #include <thread>
