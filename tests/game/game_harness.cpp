@@ -7,11 +7,14 @@
 #include "tests/game/game_harness.h"
 
 #include <SDL.h>
+#include <SDL_mixer.h>
 #include <SDL_ttf.h>
+#include <png.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstring>
 #include <mutex>
 #include <thread>
@@ -70,7 +73,7 @@ void recordDelay(uint32_t ms) {
 
 void snapshotTick() {
   if (snap.done.load() || !snap.ready()) return;
-  snap.pixels = GameTest::screen();
+  snap.pixels = GameTest::imagePixels(-screenPage);  // the title's picture before play
   snap.done.store(true);
 }
 
@@ -168,6 +171,7 @@ void GameTest::resetToLevelStart() {
   while (!Key_Read().empty()) {
   }
   stopAllSounds();
+  SDL_PauseAudio(0);
   TimerEvent_Control(0, TIMER_OFF, false);
   TimerEvent_Define(0, 3.0, nullptr);
   randomState = 12345;
@@ -416,7 +420,103 @@ void GameTest::expectPrinted(const Pixels& p, const std::string& text, int32_t r
   EXPECT_EQ(wrong, 0) << "\"" << text << "\" is not what row " << row << ", column " << column << " shows";
 }
 
+// ---- models ---------------------------------------------------------------------------------
+
+GameTest::Picture GameTest::png(const char* name) {
+  png_image file{};
+  file.version = PNG_IMAGE_VERSION;
+  EXPECT_TRUE(png_image_begin_read_from_file(&file, name)) << name;
+  file.format = PNG_FORMAT_BGRA;  // one little-endian word per pixel: 0xAARRGGBB
+  Picture picture{int(file.width), int(file.height), Pixels(size_t(file.width) * file.height)};
+  EXPECT_TRUE(png_image_finish_read(&file, nullptr, picture.px.data(), 0, nullptr)) << name;
+  return picture;
+}
+
+uint32_t GameTest::blend(uint32_t d, uint32_t c) {
+  uint32_t ca = c >> 24, da = d >> 24;
+  if (ca == 0 || ca == 255) return ca == 0 ? d : c;
+  // Alpha: 255 x (1 - (1 - i / 255) x (1 - j / 255)); half and half averages the channels with
+  // their lowest bits dropped; every step in single precision.
+  uint32_t out = uint32_t(std::nearbyint(255.0f * (1.0f - (1.0f - ca / 255.0f) * (1.0f - da / 255.0f)))) << 24;
+  if (ca == 127 || ca == 128) return out | (((d & 0xFEFEFE) + (c & 0xFEFEFE)) >> 1);
+  float f = float(ca) / 255.0f;
+  for (int shift : {16, 8, 0})
+    out |= uint32_t(std::nearbyint(f * float(c >> shift & 255) + (1.0f - f) * float(d >> shift & 255))) << shift;
+  return out;
+}
+
+static int pixelOf(double v) { return int(std::nearbyint(float(v))); }
+
+void GameTest::putModel(Pixels& p, const Picture& picture, double x1, double y1, double x2, double y2) {
+  // Each destination pixel samples the source at an accumulator that runs from just inside the
+  // first source pixel's outer edge to just inside the last one's, rounded to even.
+  int dx1 = pixelOf(x1), dy1 = pixelOf(y1), dx2 = pixelOf(x2), dy2 = pixelOf(y2);
+  double stepX = (picture.w - 1 + 0.499999 + 0.499999) / (dx2 - dx1), ay = -0.499999;
+  double stepY = (picture.h - 1 + 0.499999 + 0.499999) / (dy2 - dy1);
+  for (int y = dy1; y <= dy2; y++, ay += stepY) {
+    double ax = -0.499999 - stepX;
+    for (int x = dx1; x <= dx2; x++)
+      if (ax += stepX; x >= 0 && x < 800 && y >= 0 && y < 600)
+        p[y * 800 + x] = blend(p[y * 800 + x], picture.px[size_t(std::nearbyint(ay) * picture.w + std::nearbyint(ax))]);
+  }
+}
+
+void GameTest::lineModel(Pixels& p, double x1, double y1, double x2, double y2, uint32_t color) {
+  // One pixel per step along the longer axis; the other coordinate is a single-precision
+  // accumulator rounded half away from zero.
+  int X1 = pixelOf(x1), Y1 = pixelOf(y1), X2 = pixelOf(x2), Y2 = pixelOf(y2);
+  bool alongX = std::abs(X2 - X1) > std::abs(Y2 - Y1);
+  int from = alongX ? X1 : Y1, to = alongX ? X2 : Y2, n = std::abs(to - from), dir = to < from ? -1 : 1;
+  float slope = n == 0 ? 0.0f : float(alongX ? Y2 - Y1 : X2 - X1) / float(n), acc = float(alongX ? Y1 : X1);
+  for (int k = 0, run = from; k <= n; k++, run += dir, acc += slope) {
+    int other = int(acc < 0 ? acc - 0.5f : acc + 0.5f), at = alongX ? other * 800 + run : run * 800 + other;
+    p[at] = blend(p[at], color);
+  }
+}
+
+void GameTest::needleModel(Pixels& p, double x) {
+  // An ellipse 1.2 wide and 12 high: its outline runs one pixel either side of the centre
+  // column for the ten rows above and below the middle, then closes on that column.
+  int cx = int(std::floor(x + 0.5));
+  for (int k = -12; k <= 12; k++)
+    for (int column : {cx - 1, cx + 1}) p[(428 + k) * 800 + (std::abs(k) <= 10 ? column : cx)] = 0xFF64C8C8;
+}
+
 // ---- sounds ---------------------------------------------------------------------------------
+
+// Each side's magnitudes that a channel's effects passed on to the mixer, summed.
+static struct Listened {
+  std::atomic<int64_t> left, right, frames;
+} listened[8];
+
+static void listen(int, void* stream, int bytes, void* into) {
+  Listened* l = static_cast<Listened*>(into);
+  for (int i = 0; i + 1 < bytes / 2; i += 2)
+    l->left += std::abs(static_cast<int16_t*>(stream)[i]), l->right += std::abs(static_cast<int16_t*>(stream)[i + 1]);
+  l->frames += bytes / 4;
+}
+
+std::vector<GameTest::Heard> GameTest::hear(const std::vector<int32_t>& sounds) {
+  std::vector<int> channels;
+  for (size_t i = 0; i < sounds.size(); i++) {
+    channels.push_back(int(slotOf(sounds[i]) - Sound_Slot(0)));
+    listened[i].left = listened[i].right = listened[i].frames = 0;
+    Mix_RegisterEffect(channels[i], listen, nullptr, &listened[i]);  // after the game's own
+  }
+  SDL_PauseAudio(0);
+  waitFor([&] {
+    for (size_t i = 0; i < sounds.size(); i++)
+      if (!(listened[i].frames >= 4096 && listened[i].left + listened[i].right > 0) && Mix_Playing(channels[i])) return false;
+    return true;
+  }, 3);
+  std::vector<Heard> heard;
+  for (size_t i = 0; i < sounds.size(); i++) {
+    Mix_UnregisterEffect(channels[i], listen);
+    int64_t l = listened[i].left, r = listened[i].right;
+    heard.push_back({Mix_Volume(channels[i], -1), l + r == 0 ? '-' : l == r ? 'C' : l == 0 ? 'R' : r == 0 ? 'L' : '?'});
+  }
+  return heard;
+}
 
 const SoundSlot* GameTest::slotOf(int32_t soundHandle) {
   for (int i = 0; i < SOUND_SLOTS; i++)

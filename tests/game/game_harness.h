@@ -102,7 +102,27 @@ class GameTest : public ::testing::Test {
   static void expectPrinted(const Pixels& p, const std::string& text, int32_t row, int32_t column, int32_t font,
                             uint32_t color);
 
+  // ---- models of what the game draws, from the asset files and the blend rule ---------------
+
+  struct Picture {
+    int w, h;
+    Pixels px;
+  };
+  static Picture png(const char* name);           // an asset as its file holds it, 0xAARRGGBB
+  static uint32_t blend(uint32_t d, uint32_t c);  // colour c written over pixel d
+  // picture stretched (or, at its own size, copied) to (x1, y1)-(x2, y2) over p.
+  static void putModel(Pixels& p, const Picture& picture, double x1, double y1, double x2, double y2);
+  static void lineModel(Pixels& p, double x1, double y1, double x2, double y2, uint32_t color);
+  static void needleModel(Pixels& p, double x);  // the range needle centred at (x, 428)
+
   static const SoundSlot* slotOf(int32_t soundHandle);
+  // What the mixer plays of each sound, listened to on its channel after the game's effects:
+  // the level (0 to 128) and the side, 'L', 'R', 'C' for both alike, '?' otherwise, '-' silent.
+  struct Heard {
+    int level;
+    char side;
+  };
+  static std::vector<Heard> hear(const std::vector<int32_t>& sounds);
   static bool playing(int32_t soundHandle) { return Sound_IsPlaying(soundHandle) != 0; }
   static void stopAllSounds();
   // The three radio voices by their pick number (1 to 3), 0 when none plays.

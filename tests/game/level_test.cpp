@@ -1,5 +1,6 @@
 // The level loop pass by pass: the key read, the background check, the mouse queue drained
-// event by event with the aim geometry, the scope view, and "Q" ending the program.
+// event by event with the aim geometry, the scope view, and "Q" ending the program; what the
+// player hears in a level, and a timer tick at each step end of the loop.
 #include <SDL.h>
 
 #include <algorithm>
@@ -95,6 +96,78 @@ TEST_F(LevelLoop, WonShotEndsTheLoopAndLeavesTheRestOfTheQueue) {
   EXPECT_EQ(left, 3);  // the release and the motion's two records, for the next reader
 }
 
+// What the player hears, as the mixer plays it. The rules: a volume v plays at level
+// trunc(v x 129), at most 128; the boom is (350 - its distance to the target, counted as 300
+// when farther) / 5 / 70 of the master volume and sounds on the side of the scope it fell on;
+// everything else sounds from the middle; a sound not listed is silent.
+TEST_F(LevelLoop, WhatThePlayerHearsTable) {
+  auto level = [](double v) { return std::min(128, int(v * 129)); };
+  auto boom = [&](double d, double master) { return level((350 - std::min(d, 300.0)) / 5 / 70 * master); };
+  auto fire = [](float x, float y, float tx, float ty, float master = 0.5f) {
+    return [=] {
+      game.targetX = tx, game.targetY = ty, game.mouseX = x, game.mouseY = y, game.masterVolume = master;
+      onGameThread([] { fireShot(); });
+    };
+  };
+  // One pass of the level loop over a press, the rotor already running at its start level.
+  auto pass = [](int x, int y, float voice = 0.5f, float master = 0.5f) {
+    return [=] {
+      game.voiceVolume = voice, game.masterVolume = master;
+      Sound_SetVolume(game.helicopterSound, 0.025f);
+      Sound_Play(game.helicopterSound);
+      press(x, y);
+      onePass();
+    };
+  };
+  auto tick = [](uint32_t seed) {  // seeds whose draws give no new heading, then voice 1, 2 or 3
+    return [=] { randomState = seed, onGameThread(onTimerTick); };
+  };
+  using Sound = int32_t GameState::*;
+  const Sound rotor = &GameState::helicopterSound, depth = &GameState::depthSound, clack = &GameState::clackSound;
+  const Heard rotorAtStart = {level(0.05 * 0.5), 'C'};
+  const struct {
+    const char* what;
+    std::function<void()> act;
+    std::vector<std::pair<Sound, Heard>> heard;
+  } rows[] = {
+      {"boom right, far", fire(600, 300, 150, 300), {{depth, {boom(450, 0.5), 'R'}}}},
+      {"boom left, far", fire(200, 300, 650, 300), {{depth, {boom(450, 0.5), 'L'}}}},
+      {"boom above", fire(400, 100, 400, 420), {{depth, {boom(320, 0.5), 'C'}}}},
+      {"boom below, near", fire(400, 500, 400, 440), {{depth, {boom(60, 0.5), 'C'}}}},
+      {"boom right, near", fire(420, 300, 420, 340), {{depth, {boom(40, 0.5), 'R'}}}},
+      {"boom right over the last one still playing", [&] { Sound_Play(game.depthSound), fire(600, 300, 150, 300)(); },
+       {{depth, {boom(450, 0.5), 'R'}}}},
+      {"boom left on the target, master full", fire(300, 250, 300, 250, 1.0f), {{depth, {boom(0, 1.0), 'L'}}}},
+      {"rotor left stop", pass(30, 522), {{rotor, {level(0.05 * 0.5), 'C'}}}},
+      {"rotor middle stop", pass(60, 522), {{rotor, {level(0.2 * 0.5), 'C'}}}},
+      {"rotor right stop", pass(90, 522), {{rotor, {level(0.5 * 0.5), 'C'}}}},
+      {"master right stop", pass(90, 477), {{rotor, {level(0.05 * 1.0), 'C'}}}},
+      {"rotor restarts with the greeting", [] { onePass(); },
+       {{rotor, rotorAtStart}, {&GameState::dontSeeItSound, {level(0.5 * 0.5), 'C'}}}},
+      {"radio voice 1", tick(20), {{&GameState::breakingUpSound, {level(0.5 * 0.5), 'C'}}}},
+      {"radio voice 2", tick(36), {{&GameState::shutUpSound, {level(0.5 * 0.5), 'C'}}}},
+      {"radio voice 3", tick(4), {{&GameState::sobSound, {level(0.5 * 0.5), 'C'}}}},
+      {"rocker clack", pass(697, 297), {{rotor, rotorAtStart}, {clack, {level(0.5 * 0.5), 'C'}}}},
+      {"rocker clack, loud", pass(752, 362, 0.8f, 1.0f), {{rotor, rotorAtStart}, {clack, {level(0.8), 'C'}}}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    resetToLevelStart();
+    SDL_PauseAudio(1);  // every sound waits at its start until it is listened to
+    row.act();
+    std::vector<int32_t> sounds;
+    for (auto [sound, heard] : row.heard) sounds.push_back(game.*sound);
+    for (int32_t other : {game.depthSound, game.helicopterSound, game.breakingUpSound, game.shutUpSound,
+                          game.sobSound, game.dontSeeItSound, game.clackSound})
+      EXPECT_TRUE(playing(other) == (std::count(sounds.begin(), sounds.end(), other) == 1)) << "sound " << other;
+    std::vector<Heard> heard = hear(sounds);
+    for (size_t i = 0; i < heard.size(); i++) {
+      EXPECT_EQ(heard[i].level, row.heard[i].second.level) << "sound " << sounds[i];
+      EXPECT_EQ(heard[i].side, row.heard[i].second.side) << "sound " << sounds[i];
+    }
+  }
+}
+
 // ---- the scope view -------------------------------------------------------------------------
 
 TEST_F(LevelLoop, SightFollowsInsideTheCircleAndDistance230CountsAsOutside) {
@@ -137,6 +210,52 @@ TEST_F(LevelLoop, MissedShotReturnsToTheLoopWhichRestoresTheViewAndDrawsTheSight
   EXPECT_FALSE(drawnOver(after, before, game.explosionImage, 385, 285, 415, 315));
   EXPECT_TRUE(shows(after, game.sightImage, 388, 288, 412, 312));
   EXPECT_EQ(lightsShown(after), "OGGGGGGG");
+}
+
+// ---- the timer tick against the loop -------------------------------------------------------
+
+static std::atomic<int> stepEnds{0}, tickAt{0};
+
+// Runs at every step end until the tick: it holds the game at the next step end (a pause) until
+// the test thread has marked the timer due again.
+static void atEveryStepEnd() {
+  if (++stepEnds == tickAt) onTimerTick();
+  if (stepEnds < tickAt) pauseFlags.fetch_or(2), eventCheckPending = 1;
+}
+
+// A tick forced at each step end of the loop in turn, while the timer is on, moves the target
+// but never the aim: a click in the scope fires where it was (the target beyond the edge), one
+// on a rocker never fires (the target near the centre).
+TEST_F(LevelLoop, TickAtAnyStepEndNeverMovesTheAim) {
+  for (auto [x, y, targetY, fires] : {std::tuple{300, 300, 529.0f, true}, {697, 297, 303.0f, false}}) {
+    int delivered = 0;
+    for (int n = 1; n <= 24; n++, delivered++) {
+      SCOPED_TRACE(testing::Message() << "click at " << x << ", " << y << ", tick at step end " << n);
+      resetToLevelStart();
+      game.targetX = 400, game.targetY = targetY, game.heading = 0;
+      randomState = 1;  // no new heading, no voice
+      Sound_Play(game.helicopterSound);
+      click(x, y);
+      typeKey('q');
+      TimerEvent_Define(0, 1.0, atEveryStepEnd);
+      TimerEvent_Control(0, TIMER_ON, false);
+      stepEnds = 0, tickAt = n;
+      double now = 100;
+      TimerEvent_Poll(now), TimerEvent_Poll(now += 2);  // due at the first step end
+      startOnGameThread([] { runLevel(); });
+      waitUntil([&] { return (pauseFlags & 2) && (TimerEvent_Poll(now += 2), pauseFlags.fetch_and(uint8_t(~2u)), false); });
+      ASSERT_EQ(finishGameThread(), GameEnd::PROGRAM_END);
+      if (stepEnds < n) break;  // the shot switched the timer off: no tick can come
+      EXPECT_EQ(game.targetY, targetY + 5) << "no tick";
+      EXPECT_EQ(game.shotsUsed, fires ? 1.0f : 0.0f);
+      EXPECT_EQ(game.directionFinderOn, fires ? 0.0f : 1.0f);
+      if (fires) {
+        EXPECT_EQ(slotOf(game.depthSound)->x, -0.25f);  // the boom where the click was
+        EXPECT_EQ(game.distance, float((350 - std::hypot(100.0, targetY + 5 - 300.0)) / 5));
+      }
+    }
+    EXPECT_GE(delivered, 8);
+  }
 }
 
 // ---- the whole game -------------------------------------------------------------------------

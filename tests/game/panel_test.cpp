@@ -1,6 +1,9 @@
 // The control panel: the nine slider stops and the strict edges of their bands, the knobs,
-// the background restarted at the new volume, and the two rockers toggled once per event.
+// the background restarted at the new volume, and the two rockers toggled once per event; and
+// every click edge of the title screen and the level in one table.
 #include <SDL.h>
+
+#include <fstream>
 
 #include "tests/game/game_harness.h"
 
@@ -158,4 +161,72 @@ TEST_F(ControlPanel, RockersToggleOncePerQueuedEventWhileTheButtonIsHeld) {
   }
   // The clack follows the voice volume.
   EXPECT_EQ(slotOf(game.clackSound)->volume, float(double(game.voiceVolume) * game.masterVolume));
+}
+
+// Every place the player can click, one pixel inside and one outside each edge; every edge is
+// strict. Title screen: 'S' starts the game, 'C', 'L', 'H' open the credits, the licence and the
+// help, '-' does nothing. In a level: 'F' fires, 'U' and 'D' switch the upper and lower rocker,
+// '1' to '9' pick a slider stop (master, rotor, voice row, each left to right), '.' nothing.
+TEST_F(ControlPanel, EveryClickEdgeOnePixelInsideAndOutside) {
+  struct Region {
+    char effect;
+    int x1, y1, x2, y2;  // strictly between; -1 and 600 are no edge
+  };
+  const std::vector<Region> title = {{'C', 670, 345, 790, 410}, {'L', 670, 430, 790, 490},
+                                     {'H', 670, 515, 790, 575}, {'-', 670, -1, 790, 600}};
+  std::vector<Region> level = {{'U', 680, 265, 715, 330}, {'D', 735, 330, 770, 395}};
+  const int columns[3][2] = {{-1, 45}, {45, 75}, {75, 110}}, rows[3][2] = {{460, 495}, {505, 540}, {545, 580}};
+  for (int r = 0; r < 9; r++) level.push_back({char('1' + r), columns[r % 3][0], rows[r / 3][0], columns[r % 3][1], rows[r / 3][1]});
+  auto effectAt = [&](bool onTitle, int x, int y) {
+    for (const Region& r : onTitle ? title : level)
+      if (x > r.x1 && x < r.x2 && y > r.y1 && y < r.y2) return r.effect;
+    return onTitle ? 'S' : (x - 400) * (x - 400) + (y - 300) * (y - 300) < 230 * 230 ? 'F' : '.';
+  };
+  // Both sides of each edge at the middle of the other axis, and of the scope's circle on its
+  // four axes.
+  std::vector<std::tuple<bool, int, int>> points;
+  for (bool onTitle : {true, false})
+    for (const Region& r : onTitle ? title : level)
+      for (auto [edge, x, y, in] : {std::tuple{r.x1, -1, (r.y1 + r.y2) / 2, 1}, {r.x2, -1, (r.y1 + r.y2) / 2, -1},
+                                    {r.y1, (std::max(r.x1, 0) + r.x2) / 2, -1, 1}, {r.y2, (std::max(r.x1, 0) + r.x2) / 2, -1, -1}})
+        for (int d : {0, in})
+          if (edge != -1 && edge != 600) points.push_back({onTitle, x == -1 ? edge + d : x, y == -1 ? edge + d : y});
+  for (int d : {229, 230})
+    for (auto [dx, dy] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}}) points.push_back({false, 400 + dx * d, 300 + dy * d});
+
+  const char* const files[3] = {"Credits.txt", "Vorn License.txt", "help.txt"};
+  std::string lastLines[3], line;  // the one a text screen's listing ends with
+  for (int f = 0; f < 3; f++)
+    for (std::ifstream file(files[f]); std::getline(file, line);) lastLines[f] = line;
+  const float stops[9] = {0.1f, 0.5f, 1.0f, 0.05f, 0.2f, 0.5f, 0.2f, 0.5f, 0.8f};
+  for (auto [onTitle, x, y] : points) {
+    resetToLevelStart();
+    std::vector<char> seen;
+    if (onTitle) {
+      click(x, y);
+      typeKey('x');  // ends a text screen
+      click(100, 100);
+      ASSERT_EQ(onGameThread(runTitleScreen), GameEnd::RETURNED);
+      for (int f = 0; f < 3; f++)
+        if (game.textLine == lastLines[f]) seen.push_back("CLH"[f]);
+      if (game.mouseX == float(x) && game.mouseY == float(y)) seen.push_back('S');
+      game.textLine = "";
+    } else {
+      game.targetX = game.targetY = 400;
+      game.masterVolume = game.helicopterVolume = game.voiceVolume = 0.3f;  // no stop's
+      Sound_Play(game.helicopterSound);
+      click(x, y);
+      ASSERT_TRUE(onePass());
+      if (game.shotsUsed == 1) seen.push_back('F');
+      if (game.directionFinderOn == 1) seen.push_back('U');
+      if (game.rangeMeterOn == 1) seen.push_back('D');
+      const float volumes[3] = {game.masterVolume, game.helicopterVolume, game.voiceVolume};
+      for (int r = 0; r < 9; r++)
+        if (volumes[r / 3] == stops[r]) seen.push_back(char('1' + r));
+    }
+    char want = effectAt(onTitle, x, y);
+    EXPECT_EQ(seen, want == '-' || want == '.' ? std::vector<char>{} : std::vector<char>{want})
+        << (onTitle ? "title" : "level") << " click at " << x << ", " << y << ": " << want;
+  }
+  EXPECT_EQ(points.size(), 118u);
 }

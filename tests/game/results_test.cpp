@@ -49,10 +49,13 @@ Pixels winAndShowSuccess() {
   EXPECT_EQ(GameTest::finishGameThread(), GameEnd::RETURNED);
   EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE) << "the pointer is not shown again";
 
-  Pixels expected = GameTest::drawnOn(under, [&] {
-    Image_Put(x - 35.0, y - 12.0, 0, 0, game.targetImage, 0, 0, 0, 0, 0, PUT_DEST_FIRST | PUT_SOURCE);
-    Draw_Line(x, y, mx, my, Color_Rgb(200, 0, 0, 0, 0), 0, 0, LINE_FIRST | LINE_COLOR);
-    Image_Put(170, 70, 630, 530, game.explosionImage, 0, 0, 0, 0, 0, PUT_DEST_FIRST | PUT_DEST_SECOND | PUT_SOURCE);
+  // The boat at its own size with its corner 35 left of and 12 above the target, the line in
+  // (200, 0, 0), the explosion over (170, 70)-(630, 530); then the texts.
+  Pixels modelled = under;
+  GameTest::putModel(modelled, GameTest::png("ssub.png"), x - 35.0, y - 12.0, x - 35.0 + 70, y - 12.0 + 24);
+  GameTest::lineModel(modelled, x, y, mx, my, 0xFFC80000);
+  GameTest::putModel(modelled, GameTest::png("explosion.png"), 170, 70, 630, 530);
+  Pixels expected = GameTest::drawnOn(modelled, [&] {
     const int32_t font = game.fontHandle;
     GameTest::printAt({"Level", Text_FromNumber(level) + " ", " result:"}, 10, 325, font, successRed);
     GameTest::printAt({"Success"}, 11, 355, font, successRed);
@@ -71,7 +74,7 @@ Pixels winAndShowSuccess() {
 TEST_F(Results, FirstLevelWonWithOneShotAndNoRockersScores58) {
   game.targetX = 300;
   game.targetY = 250;
-  press(302, 250);  // held until the success screen has been read
+  press(330, 271);  // held until the success screen has been read; a sloping line to the boat
   Outcome outcome = OUTCOME_NONE;
   ASSERT_EQ(onGameThread([&] { outcome = runLevel(); }), GameEnd::RETURNED);
   ASSERT_EQ(outcome, OUTCOME_WON);
@@ -154,8 +157,9 @@ TEST_F(Results, LostFirstGameShowsLevel1AndZeroThenANewGameBegins) {
   expectPrinted(shown, " 0 ", 21, 380, font, failureCream);
   expectPrinted(shown, "Press any key", 51, 45, 8, failureCream);
   // And nothing else: no line, no large explosion, the texts exactly where they belong.
-  Pixels expected = drawnOn(under, [&] {
-    Image_Put(200 - 35.0, 300 - 12.0, 0, 0, game.targetImage, 0, 0, 0, 0, 0, PUT_DEST_FIRST | PUT_SOURCE);
+  Pixels boat = under;
+  putModel(boat, png("ssub.png"), 200 - 35, 300 - 12, 200 - 35 + 70, 300 - 12 + 24);
+  Pixels expected = drawnOn(boat, [&] {
     printAt({"Out of ammunition"}, 12, 305, font, failureCream);
     printAt({"Level", " 1 ", " result:"}, 15, 330, font, failureCream);
     printAt({"Failure"}, 17, 365, font, failureCream);

@@ -235,14 +235,32 @@ TEST_F(Firing, LampLightsTheCellTowardsTheTarget) {
       {"above right", 500, 200, 740, 160},    {"above left", 300, 200, 680, 160},
       // Bearings on the edges of two bands belong to the first band listed.
       {"below, bearing 0.4", 448, 400, 710, 220}, {"right and below, bearing 1.3", 500, 322, 740, 220},
+      {"right, q 49: the needle and the mark on half pixels", 505, 300, 740, 190},
   };
   Pixels clean = imagePixels(game.cleanScope);
+  const Picture lightOff = png("greenlight_off.png"), mark = png("explosion.png"), lamp = png("redlight.png");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.where);
     resetToLevelStart();
-    game.directionFinderOn = 1;
+    game.directionFinderOn = game.rangeMeterOn = 1;
     targetAt(c.targetX, c.targetY);
+    Pixels expected = screen();
     EXPECT_EQ(fireAt(400, 300), OUTCOME_NONE);
+    // The whole screen, pixel for pixel: the first light used, the mark (a square of side q on
+    // the shot), the needle 1.5 pixels left of x 770 per step of q, and the lamp, each field
+    // first wiped back to the bare panel.
+    auto wipe = [&](int x1, int y1, int x2, int y2) {
+      for (int y = y1; y <= y2; y++)
+        for (int x = x1; x <= x2; x++) expected[size_t(y) * 800 + size_t(x)] = pixelAt(clean, x, y);
+    };
+    const double q = float((350 - double(float(std::hypot(c.targetX - 400.0, c.targetY - 300.0)))) / 5);
+    putModel(expected, lightOff, 5, 120, 30, 145);
+    putModel(expected, mark, 400 - q * 0.5, 300 - q * 0.5, 400 + q * 0.5, 300 + q * 0.5);
+    wipe(650, 410, 780, 450);
+    needleModel(expected, 770 - q * 1.5);
+    wipe(680, 160, 770, 250);
+    putModel(expected, lamp, c.cellX, c.cellY, c.cellX + 29, c.cellY + 29);
+    EXPECT_TRUE(sameRect(screen(), expected, 0, 0, 799, 599)) << "q " << q;
     EXPECT_EQ(game.markerX, float(c.cellX));
     EXPECT_EQ(game.markerY, float(c.cellY));
     Pixels now = screen();

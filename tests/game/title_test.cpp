@@ -1,11 +1,15 @@
 // The title screen: where a click starts the game, opens a text screen or does nothing, and
-// the way back from a text screen.
+// the way back from a text screen; the title and text screens whole.
 #include <chrono>
+#include <fstream>
 #include <thread>
 
+#include "graphics/color.h"
 #include "graphics/image.h"
 #include "graphics/screen.h"
 #include "runtime/mouse.h"
+#include "text/font.h"
+#include "text/text_output.h"
 #include "tests/game/game_harness.h"
 
 namespace {
@@ -17,6 +21,36 @@ int liveImages() {
   int live = 0;
   for (int32_t n = 0; n < Image_RecordCount(); n++) live += Image_Record(n)->inUse;
   return live;
+}
+
+// The title screen as the player sees it: "title.jpg" with the credit line in (50, 40, 80).
+Pixels titleModel() {
+  int32_t title = Image_Load("title.jpg", 32, 1);
+  Pixels p = GameTest::imagePixels(title);
+  Image_Free(title, IMAGE_HANDLE_GIVEN);
+  return GameTest::drawnOn(p, [] { GameTest::printAt({"Made by the Brinemark team"}, 1, 505, game.fontHandle, 0xFF322850); });
+}
+
+// A text screen: the title dimmed by "over.png" stretched over it, then the file's lines from
+// the top left in the 16-pixel font in (250, 250, 200), an empty line and the prompt.
+Pixels textScreenModel(const Pixels& title, const std::vector<std::string>& lines) {
+  Pixels p = title;
+  GameTest::putModel(p, GameTest::png("over.png"), 0, 0, 800, 600);
+  return GameTest::drawnOn(p, [&] {
+    Text_SetPrintMode(2, 0, false);
+    Font_Set(16, 0, false);
+    Color_Set(0xFFFAFAC8, 0, 0, COLOR_FORE);
+    Text_Locate(1, 1, 0, 0, 0, LOCATE_ROW | LOCATE_COLUMN);
+    for (const std::string& line : lines) Text_Print(line, true);
+    Text_Print("", true);
+    Text_Print("Press any key to continue", true);
+  });
+}
+
+// The page's text cursor stands on row in the 16-pixel font (a text screen) or in another (the
+// title): the last line of that screen has been printed.
+std::function<bool()> pageAtRow(bool textScreen, int32_t row) {
+  return [=] { return (Image_Record(screenPage)->font == 16) == textScreen && Image_Record(screenPage)->cursorRow == row; };
 }
 
 }  // namespace
@@ -75,11 +109,21 @@ TEST_F(TitleScreen, ButtonOpensItsTextScreenAndAKeyLeadsBackToTheTitle) {
     SCOPED_TRACE(button.file);
     resetToLevelStart();
     int32_t overImage = game.overImage;
-    std::string listed;
+    std::vector<std::string> lines;
+    std::ifstream file(button.file);
+    for (std::string line; std::getline(file, line);) lines.push_back(line);
     click(700, button.y);
+    snapshotWhen(pageAtRow(true, int32_t(lines.size()) + 3));
+    startOnGameThread(runTitleScreen);
+    ASSERT_TRUE(waitUntil(snapshotTaken));
+    const Pixels title = titleModel();
+    EXPECT_TRUE(sameRect(snapshot(), textScreenModel(title, lines), 0, 0, 799, 599)) << "the text screen differs";
+    snapshotWhen(pageAtRow(false, 2));
     typeKey('x');       // ends the text screen's key wait
+    ASSERT_TRUE(waitUntil(snapshotTaken));
+    EXPECT_TRUE(sameRect(snapshot(), title, 0, 0, 799, 599)) << "the rebuilt title screen differs";
     click(100, 100);    // on the rebuilt title screen: start
-    ASSERT_EQ(onGameThread(runTitleScreen), GameEnd::RETURNED);
+    ASSERT_EQ(finishGameThread(), GameEnd::RETURNED);
     EXPECT_NE(game.overImage, overImage) << "no text screen";
     EXPECT_EQ(game.textFileName, "");
     EXPECT_FALSE(game.textLine.empty());
