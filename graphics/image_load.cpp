@@ -32,9 +32,10 @@ static bool sizeAllowed(uint32_t w, uint32_t h) {
 
 // ---- PNG: libpng directly, so that a short read fails instead of looping -----------------
 
-// libpng allocates what a chunk's length field claims before it reads the chunk (2 GB for a
-// 42-byte file). Chunks the loader never uses are skipped unread, and a chunk longer than this
-// refuses the file; real pictures keep their colour profiles and metadata far below it.
+// libpng allocates what a text chunk's length field claims before it reads the chunk (1.8 GB
+// for a 42-byte file), so the chunks the loader never uses are skipped unread: what it keeps
+// of a file is the palette and transparency, its row and zlib buffers, and the pixels. Anything
+// it would still hold or inflate of one chunk is bounded by this.
 static const png_alloc_size_t MAX_CHUNK_BYTES = 8 << 20;
 
 static void pngRead(png_structp png, png_bytep data, size_t length) {
