@@ -32,6 +32,12 @@ static bool sizeAllowed(uint32_t w, uint32_t h) {
 
 // ---- PNG: libpng directly, so that a short read fails instead of looping -----------------
 
+// libpng allocates what a text chunk's length field claims before it reads the chunk (1.8 GB
+// for a 42-byte file), so the chunks the loader never uses are skipped unread: what it keeps
+// of a file is the palette and transparency, its row and zlib buffers, and the pixels. Anything
+// it would still hold or inflate of one chunk is bounded by this.
+static const png_alloc_size_t MAX_CHUNK_BYTES = 8 << 20;
+
 static void pngRead(png_structp png, png_bytep data, size_t length) {
   SDL_RWops* file = static_cast<SDL_RWops*>(png_get_io_ptr(png));
   if (length > 1u << 30 || SDL_RWread(file, data, 1, int(length)) != int(length)) png_error(png, "short read");
@@ -62,6 +68,10 @@ static int32_t loadPng(SDL_RWops* file) {
   }
   png_set_read_fn(png, file, pngRead);
   png_set_user_limits(png, 65535, 65535);
+  png_set_chunk_malloc_max(png, MAX_CHUNK_BYTES);
+  // Every chunk but IHDR, PLTE, tRNS, IDAT and IEND: text, profiles, gamma and the like, which
+  // change nothing that is decoded here.
+  png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
   png_read_info(png, info);
   uint32_t w = png_get_image_width(png, info), h = png_get_image_height(png, info);
   if (!sizeAllowed(w, h)) png_error(png, "too large");
@@ -126,24 +136,79 @@ static int segmentLength(ByteReader* r) {
 
 static const int MAX_SCANS = 1000;  // real files have at most a few dozen; more only costs time
 
+// What the scans read so far bring of each component of the frame (at most MAX_COMPONENTS, the
+// decoder's own limit): bit k of done[c] is set once coefficient k of component c has arrived
+// at full precision (a sequential scan brings them all, a progressive one the band Ss..Se when
+// its low bit Al is 0).
+struct ScanCoverage {
+  int count;
+  int ids[MAX_COMPONENTS];
+  uint64_t done[MAX_COMPONENTS];
+  bool progressive;
+};
+
+static bool coverageComplete(const ScanCoverage& c) {
+  for (int i = 0; i < c.count; i++)
+    if (c.done[i] != ~uint64_t(0)) return false;
+  return true;
+}
+
+// Read a frame header's component list after its size; false when broken.
+static bool readFrameComponents(ByteReader* r, int length, ScanCoverage* c) {
+  int count = nextByte(r);
+  if (count < 1 || count > MAX_COMPONENTS || length < 1 + 3 * count) return false;
+  c->count = count;
+  for (int i = 0; i < count; i++) {
+    c->ids[i] = nextByte(r);
+    c->done[i] = 0;
+    if (!skipBytes(r, 2)) return false;
+  }
+  return skipBytes(r, length - 1 - 3 * count);
+}
+
+// Read a scan header and mark what its data brings; false when broken.
+static bool readScanHeader(ByteReader* r, int length, ScanCoverage* c) {
+  int count = nextByte(r);
+  if (count < 1 || length < 4 + 2 * count) return false;
+  int ids[4] = {}, n = 0;
+  for (int i = 0; i < count; i++) {
+    int id = nextByte(r);
+    if (n < 4) ids[n++] = id;
+    if (nextByte(r) < 0) return false;
+  }
+  int ss = nextByte(r), se = nextByte(r), approximation = nextByte(r);
+  if (approximation < 0) return false;
+  uint64_t band = 0;
+  if (!c->progressive) band = ~uint64_t(0);
+  else if ((approximation & 15) == 0)
+    for (int k = ss; k <= se && k < 64; k++) band |= uint64_t(1) << k;
+  for (int i = 0; i < n; i++)
+    for (int j = 0; j < c->count; j++)
+      if (c->ids[j] == ids[i]) c->done[j] |= band;
+  return skipBytes(r, length - 4 - 2 * count);
+}
+
 // Walk the markers of a JPEG from its start: a frame header whose size is allowed must come
 // before the first scan. This refuses hostile sizes and endless scan lists before the decoder
-// spends memory or time on them; whether the data suffices is the decoder's to judge.
+// spends memory or time on them; whether the data suffices is the decoder's to judge. A file
+// that ends without its end-of-image marker must have had every coefficient of every component
+// from its scans: cut between two scans, the decoder would show what it has and say nothing.
 static bool jpegWellFormed(SDL_RWops* file) {
   ByteReader r{file, {}, 0, 0};
   if (nextByte(&r) != 0xFF || nextByte(&r) != 0xD8) return false;
+  ScanCoverage coverage{};
   bool sized = false;
   int scans = 0;
   for (;;) {
     // Bytes between markers are entropy-coded data inside a scan, or stray bytes that the
     // decoder itself skips. A file may end in its data, without the end-of-image marker.
     int b = nextByte(&r);
-    if (b < 0) return sized && scans > 0;
+    if (b < 0) break;
     if (b != 0xFF) continue;
     int m;
     do m = nextByte(&r);
     while (m == 0xFF);
-    if (m < 0) return sized && scans > 0;
+    if (m < 0) break;
     // A stuffed byte, a restart marker and TEM stand alone.
     if (m == 0x00 || m == 0x01 || (m >= 0xD0 && m <= 0xD7)) continue;
     if (m == 0xD9) return sized && scans > 0;
@@ -156,19 +221,27 @@ static bool jpegWellFormed(SDL_RWops* file) {
       int h = nextByte(&r) * 256, h2 = nextByte(&r), w = nextByte(&r) * 256, w2 = nextByte(&r);
       if (h < 0 || h2 < 0 || w < 0 || w2 < 0 || !sizeAllowed(uint32_t(w + w2), uint32_t(h + h2))) return false;
       sized = true;
-      length -= 5;
+      coverage.progressive = (m & 3) == 2;
+      if (!readFrameComponents(&r, length - 5, &coverage)) return false;
+      continue;
     }
-    if (m == 0xDA && (!sized || ++scans > MAX_SCANS)) return false;
+    if (m == 0xDA) {
+      if (!sized || ++scans > MAX_SCANS || !readScanHeader(&r, length, &coverage)) return false;
+      continue;
+    }
     if (!skipBytes(&r, length)) return false;
   }
+  return sized && scans > 0 && coverageComplete(coverage);
 }
 
 // The decoder reads the file through this; at the end of the file it is given an end-of-image
-// marker, so a file that lacks only that marker decodes whole.
+// marker, so a file that lacks only that marker decodes whole. The data comes in pieces of 256
+// bytes: with less than 512 bytes a block in hand, the decoder reads Huffman codes on its
+// checking path, which warns of a bad code; its fast path would take one silently as a zero.
 struct JpegSource {
   jpeg_source_mgr manager;  // first: the decoder's pointer to it is a pointer to the whole
   SDL_RWops* file;
-  JOCTET buffer[4096];
+  JOCTET buffer[256];
 };
 
 static void jpegNothing(j_decompress_ptr) {}
@@ -205,11 +278,16 @@ struct JpegErrors {
 
 static void jpegFailed(j_common_ptr cinfo) { longjmp(reinterpret_cast<JpegErrors*>(cinfo->err)->failed, 1); }
 
-// The decoder warns that it hit a marker when a scan's data ran out before its rows were
-// decoded (the file was cut short or damaged); it would paint the rest grey. Other warnings
-// concern bytes it could skip.
+// Warnings that the entropy-coded data is damaged refuse the file: a scan's data ran out before
+// its rows were decoded (cut short, or a marker inside the scan), a code that no table has, a
+// restart marker out of its turn. The decoder would go on and paint grey or garbled blocks.
+// Other warnings concern bytes it skips (stray bytes before a marker, which real camera files
+// carry and decode whole with) or header fields it reads past.
 static void jpegWarned(j_common_ptr cinfo, int level) {
-  if (level < 0 && cinfo->err->msg_code == JWRN_HIT_MARKER) jpegFailed(cinfo);
+  if (level >= 0) return;
+  int code = cinfo->err->msg_code;
+  if (code == JWRN_HIT_MARKER || code == JWRN_HUFF_BAD_CODE || code == JWRN_ARITH_BAD_CODE || code == JWRN_MUST_RESYNC)
+    jpegFailed(cinfo);
 }
 
 // Decode straight into the pixels of a new image as opaque 0xFFRRGGBB words. A four-channel

@@ -74,10 +74,12 @@ void TimerEvent_Control(int32_t timer, int32_t action, bool timerGiven) {
   TimerEvent* t = checkedTimer(timerGiven ? timer : 0);
   if (t == nullptr) return;
   if (action == TIMER_ON) {
+    // A tick marked just as the timer went off outlived the off: dropped, so the first tick
+    // comes a full interval after "on", and no tick stays marked without a step end to run it.
+    uint8_t due = 1;
+    t->pending.compare_exchange_strong(due, 0);
+    t->lastTick = 0.0;
     t->state = 1;
-    // A tick marked just as the timer went off outlived the off; the timer thread will not
-    // mark it again while it waits, so the next step end runs it.
-    if (t->pending == 1) eventCheckPending.store(1);
   } else if (action == TIMER_OFF) {
     t->state = 0;
     uint8_t due = 1;

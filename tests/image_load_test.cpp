@@ -44,8 +44,10 @@ static void writePng(const std::string& path, int w, int h, const std::vector<ui
   ASSERT_TRUE(png_image_write_to_file(&image, path.c_str(), 0, rgba.data(), 0, nullptr));
 }
 
+enum JpegScans { ONE_SCAN, RESTARTS, PROGRESSIVE, SCAN_PER_COMPONENT };
+
 // A w x h JPEG of one colour at the best quality.
-static void writeJpeg(const std::string& path, int w, int h, uint8_t r, uint8_t g, uint8_t b) {
+static void writeJpeg(const std::string& path, int w, int h, uint8_t r, uint8_t g, uint8_t b, JpegScans scans = ONE_SCAN) {
   jpeg_compress_struct cinfo;
   jpeg_error_mgr err;
   cinfo.err = jpeg_std_error(&err);
@@ -59,6 +61,13 @@ static void writeJpeg(const std::string& path, int w, int h, uint8_t r, uint8_t 
   cinfo.in_color_space = JCS_RGB;
   jpeg_set_defaults(&cinfo);
   jpeg_set_quality(&cinfo, 100, TRUE);
+  static const jpeg_scan_info perComponent[3] = {{1, {0}, 0, 63, 0, 0}, {1, {1}, 0, 63, 0, 0}, {1, {2}, 0, 63, 0, 0}};
+  if (scans == PROGRESSIVE) jpeg_simple_progression(&cinfo);
+  if (scans == RESTARTS) cinfo.restart_interval = 1;
+  if (scans == SCAN_PER_COMPONENT) {
+    cinfo.scan_info = perComponent;
+    cinfo.num_scans = 3;
+  }
   jpeg_start_compress(&cinfo, TRUE);
   std::vector<uint8_t> row;
   for (int x = 0; x < w; x++) row.insert(row.end(), {r, g, b});
@@ -169,33 +178,59 @@ TEST_F(ImageLoadTest, MissingEmptyAndForeignFilesGiveMinusOne) {
 }
 
 // Every cut of a good file, and a flipped byte in its header, is refused; only a JPEG cut in
-// its end-of-image marker is whole and loads. A JPEG whose data ends early is refused even
-// when its end marker follows.
+// its end-of-image marker is whole and loads. A JPEG whose data ends early, or is damaged, is
+// refused even when its end marker follows.
 TEST_F(ImageLoadTest, TruncatedAndCorruptFilesGiveMinusOne) {
-  std::string png = tempPath("whole.png"), jpg = tempPath("whole.jpg"), cut = tempPath("cut");
+  static const uint8_t SOS[2] = {0xFF, 0xDA}, RST1[2] = {0xFF, 0xD1};
+  std::string png = tempPath("whole.png"), jpg = tempPath("whole.jpg"), restarts = tempPath("restarts.jpg"),
+              progressive = tempPath("progressive.jpg"), threeScans = tempPath("three-scans.jpg"), cut = tempPath("cut");
   writePng(png, 40, 30, testPattern(40, 30));
   writeJpeg(jpg, 40, 30, 10, 20, 30);
-  const uint32_t* whole = Image_Record(-Image_Load(jpg, 32, 1))->pixels;
-  for (const std::string& path : {png, jpg}) {
+  writeJpeg(restarts, 40, 30, 10, 20, 30, RESTARTS);
+  writeJpeg(progressive, 40, 30, 10, 20, 30, PROGRESSIVE);
+  writeJpeg(threeScans, 40, 30, 10, 20, 30, SCAN_PER_COMPONENT);
+  for (const std::string& path : {png, jpg, restarts, progressive, threeScans}) {
     std::vector<uint8_t> bytes = readBytes(path);
     ASSERT_GT(bytes.size(), 100u);
-    // Every cut in the first and the last 64 bytes, every 37th in between.
-    for (size_t length = 1; length < bytes.size(); length += length < 64 || length + 64 >= bytes.size() ? 1 : 37) {
+    int32_t whole = Image_Load(path, 32, 1);
+    ASSERT_LT(whole, -1) << path;
+    // Every cut of a JPEG, so every boundary between two scans among them; of the PNG every cut
+    // in the first and the last 64 bytes, every 37th in between.
+    for (size_t length = 1; length < bytes.size(); length += path != png || length < 64 || length + 64 >= bytes.size() ? 1 : 37) {
       writeBytes(cut, std::vector<uint8_t>(bytes.begin(), bytes.begin() + std::ptrdiff_t(length)));
       if (path == png || length + 2 < bytes.size()) {
         expectRefused(cut, path + " cut at " + std::to_string(length));
         continue;
       }
       int32_t h = Image_Load(cut, 32, 1);
-      ASSERT_LT(h, -1) << "cut in the end marker at " << length;
-      EXPECT_TRUE(std::equal(whole, whole + 1200, Image_Record(-h)->pixels)) << length;
+      ASSERT_LT(h, -1) << path << " cut in the end marker at " << length;
+      const uint32_t* pixels = Image_Record(-whole)->pixels;
+      EXPECT_TRUE(std::equal(pixels, pixels + 1200, Image_Record(-h)->pixels)) << length;
     }
-    if (path == jpg) {  // the last data bytes gone, the end marker kept
+    if (path != png) {  // the last data bytes gone, the end marker kept
       std::vector<uint8_t> early(bytes.begin(), bytes.end() - 6);
       early.insert(early.end(), {0xFF, 0xD9});
       writeBytes(cut, early);
-      expectRefused(cut, "jpeg data cut before its end marker");
+      expectRefused(cut, path + " data cut before its end marker");
     }
+    // Damaged data: a bad Huffman code (then enough data for every row), a marker inside the
+    // scan, a restart marker out of its turn.
+    std::vector<uint8_t> damaged[3] = {bytes, bytes, bytes};
+    size_t sos = size_t(std::search(bytes.begin(), bytes.end(), SOS, SOS + 2) - bytes.begin()) + 2;
+    size_t rst1 = size_t(std::search(bytes.begin(), bytes.end(), RST1, RST1 + 2) - bytes.begin()) + 1;
+    if (path == jpg) {
+      size_t data = sos + bytes[sos] * 256 + bytes[sos + 1];
+      damaged[0].insert(damaged[0].begin() + std::ptrdiff_t(data), 4000, 0);
+      damaged[0][data] = damaged[0][data + 2] = 0xFF;  // sixteen 1 bits, with their stuffed zero bytes
+      damaged[1][bytes.size() - 20] = 0xFF;
+      damaged[1][bytes.size() - 19] = 0xD4;
+    }
+    if (path == restarts) damaged[2][rst1] = 0xD5;
+    for (const std::vector<uint8_t>& file : damaged)
+      if (file != bytes) {
+        writeBytes(cut, file);
+        expectRefused(cut, path + " with damaged data");
+      }
     bytes[path == png ? 17 : 3] ^= 0x40;  // the IHDR width, or the first marker's code
     writeBytes(cut, bytes);
     expectRefused(cut, path + " with a flipped header byte");
@@ -215,6 +250,9 @@ TEST_F(ImageLoadTest, HugeSizesAreRefused) {
   for (int i = 0; i < 4; i++) bytes[size_t(29 + i)] = uint8_t(crc >> (24 - 8 * i));
   writeBytes(png, bytes);
   expectRefused(png, "png of 65535 x 65535");
+  // A chunk that claims 1.8 GB after a good header (the fuzz corpus's own file): refused
+  // without the decoder allocating what it claims.
+  expectRefused(BRINE_FUZZ_SEEDS "/image_fuzz/text-claims-1.8-GB.png", "png with a 1.8 GB text chunk");
 
   writeJpeg(jpg, 8, 8, 1, 2, 3);
   bytes = readBytes(jpg);

@@ -127,9 +127,9 @@ TEST_F(SoundTable, GameSoundsTakeHandlesThreeToNine) {
   EXPECT_EQ(pendingError, 0);
 }
 
-// The sound fuzz driver's seeds (tests/fuzz/sound/make-seeds): a 1000 Hz tone at half of full
+// The sound fuzz driver's seeds (tools/make-sound-seeds): a 1000 Hz tone at half of full
 // scale, 0.1 s long, in every kind of file and channel count the decoder reads.
-const std::string seeds = BRINE_ASSETS "/../tests/fuzz/sound/seeds/";
+const std::string seeds = BRINE_FUZZ_SEEDS "/sound_fuzz/";
 
 size_t openFiles() {
   auto files = std::filesystem::directory_iterator("/proc/self/fd");

@@ -2,24 +2,13 @@
 // line as the game reads it, and the lines are compared with a second splitter written from
 // the rules (CR, LF, CR LF, LF CR end a line; byte 26 ends the text). Built with clang alone,
 // so it brings its own stand-ins for the runtime's error queue.
-#include <atomic>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <random>
 #include <string>
 #include <vector>
 
-#include "runtime/error.h"
+#include "tests/fuzz/fuzz_support.h"
 #include "text/text_file.h"
-
-std::atomic<int32_t> pendingError{0};
-int32_t errorLine;
-void Runtime_Error(int32_t n) {
-  if (pendingError == 0) pendingError = n;
-}
 
 static std::vector<std::string> referenceLines(const std::string& bytes) {
   std::string text = bytes.substr(0, bytes.find('\x1a'));
@@ -48,16 +37,8 @@ static void fail(const char* what) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  // Memory-backed when the system has it: emptying a file on disk for every input is slow.
-  static const std::string path = ((std::filesystem::is_directory("/dev/shm") ? std::filesystem::path("/dev/shm")
-                                                                               : std::filesystem::temp_directory_path()) /
-                                   ("brine-fuzz-" + std::to_string(std::random_device{}())))
-                                      .string();
-  static const struct Cleanup {
-    ~Cleanup() { std::filesystem::remove(path); }
-  } cleanup;
+  std::string path = Fuzz_WriteFile(data, size);
   std::string bytes(reinterpret_cast<const char*>(data), size);
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 
   pendingError = 0;
   TextFile_Open(path, TEXT_FILE_INPUT, 1);
