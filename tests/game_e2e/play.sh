@@ -51,6 +51,7 @@ expect --wait 10 sight 300 250
 xdotool key alt+Return || fail "xdotool alt+Return"
 for ((i = 0; i < 100; i++)); do geometry "$id" && [ "$gx $gy" = "$window_at" ] && [ "$gw" = 800 ] && break; sleep 0.1; done
 [ "$gx $gy" = "$window_at" ] || fail "back from full screen at $gx $gy, not $window_at"
+sleep 1  # sdl12-compat 1.2.68 maps a motion by the full screen's size for a moment after the return
 at 410 520
 expect --wait 10 sight 410 520
 at 300 250
