@@ -23,11 +23,11 @@ enum { SILENCE_BYTES = 32768 };
 
 static struct {
   bool audioOpen;                        // audio start-up has run
-  bool silent;                           // --no-sound: the device keeps nothing it is given
   uint32_t handleCounter;                // the next handle to hand out, never 0 or 1
   SoundSlot slots[SOUND_SLOTS];          // index = mixer channel
   uint8_t silence[SILENCE_BYTES];        // slot 0's chunk plays these zero bytes
-} sound = {false, false, 2, {}, {}};
+} sound = {false, 2, {}, {}};
+static bool playSilently;  // --no-sound, set before the first sound operation
 
 // ---- arithmetic ---------------------------------------------------------------------------
 
@@ -67,7 +67,7 @@ bool Sound_ParseRequirements(const std::string& text, uint32_t* bits) {
 // cannot start, and ends with status 10001 on the main thread, like every fatal end.
 static void startAudio() {
   if (sound.audioOpen) return;
-  if (sound.silent) {
+  if (playSilently) {
     // SDL's dummy device mixes in real time and drops what it mixed, so handles, volumes and
     // "is playing" answers stay those of a real device; it is taken only when named.
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
@@ -93,7 +93,7 @@ static void startAudio() {
   sound.handleCounter = Sound_NextHandle(sound.handleCounter);
 }
 
-void Sound_PlaySilently() { sound.silent = true; }
+void Sound_PlaySilently() { playSilently = true; }
 
 // The slot of handle (not 0 or 1), or error 5 and nullptr.
 static SoundSlot* lookUp(int32_t handle) {
