@@ -1,29 +1,59 @@
-// main.cpp: Brinemark's entry: answers --help and --version, refuses any other argument, and
-// with none lets the runtime run the game on its game thread.
+// main.cpp: Brinemark's entry: answers --help and --version, takes the window scale and silent
+// play, refuses any other argument, and lets the runtime run the game on its game thread.
 #include <cstdio>
 #include <cstring>
 
 #include "game/game_state.h"
+#include "graphics/screen.h"
 #include "runtime/program.h"
+#include "sound/sound.h"
 
 static const char usage[] =
-    "Usage: brinemark [--help | --version]\n"
+    "Usage: brinemark [--scale N|auto] [--no-sound] | --help | --version\n"
     "Hunt a hidden submarine from a helicopter. With no argument the game opens its window on\n"
-    "the X display; click into the scope to drop a charge, press Q to leave.\n";
+    "the X display; click into the scope to drop a charge, press Q to leave.\n"
+    "  --scale N     a window N times as large (N from 1 to 4), every pixel a sharp N x N block;\n"
+    "                auto picks the largest that fits the screen\n"
+    "  --no-sound    play in silence, as on a machine without an audio device\n";
 
 // Prints text on out; false when it could not be written (a full disk, a closed pipe).
 static bool say(FILE* out, const char* text) { return std::fputs(text, out) >= 0 && std::fflush(out) == 0; }
+
+// The window scale a --scale value asks for: 1 to 4, 0 for auto, -1 for anything else.
+static int scaleOf(const char* value) {
+  if (std::strcmp(value, "auto") == 0) return 0;
+  if (value[0] >= '1' && value[0] <= '4' && value[1] == '\0') return value[0] - '0';
+  return -1;
+}
 
 int main(int argc, char** argv) {
   bool help = argc > 1 && std::strcmp(argv[1], "--help") == 0;
   bool version = argc > 1 && std::strcmp(argv[1], "--version") == 0;
   if (argc == 2 && help) return say(stdout, usage) ? 0 : 1;
   if (argc == 2 && version) return say(stdout, "brinemark " BRINE_VERSION "\n") ? 0 : 1;
-  if (argc > 1) {
-    // Name the first argument that is not understood: after --help or --version, the extra one.
-    std::fprintf(stderr, "brinemark: unknown argument '%s'\n", argv[help || version ? 2 : 1]);
+  // Name the first argument that is not understood: after --help or --version, the extra one.
+  int bad = help || version ? 2 : 0;
+  int scale = -1;
+  bool silent = false;
+  for (int i = 1; i < argc && bad == 0; i++) {
+    if (std::strcmp(argv[i], "--no-sound") == 0 && !silent) {
+      silent = true;
+    } else if (std::strcmp(argv[i], "--scale") == 0 && scale < 0 && i + 1 < argc) {
+      scale = scaleOf(argv[++i]);
+      if (scale < 0) {
+        std::fprintf(stderr, "brinemark: --scale takes 1, 2, 3, 4 or auto, not '%s'\n", argv[i]);
+        return 2;
+      }
+    } else {
+      bad = i;
+    }
+  }
+  if (bad != 0) {
+    std::fprintf(stderr, "brinemark: unknown argument '%s'\n", argv[bad]);
     say(stderr, usage);
     return 2;
   }
+  if (scale >= 0) Screen_SetWindowScale(scale);
+  if (silent) Sound_PlaySilently();
   return Program_Run(runGame);
 }

@@ -32,6 +32,10 @@ static bool needsConversion;
 static std::vector<uint32_t> convertBuffer;
 static int32_t fullScreenToggles;
 static std::vector<ScreenMode> fullScreenModes;
+// The window's pixel repeat: 1 to 4, or 0 for the largest that fits the work area, found once
+// per page size (autoScaleW x autoScaleH) as autoScale. Set in main before the threads start.
+static int32_t windowScale = 1;
+static int32_t autoScale, autoScaleW, autoScaleH;
 
 // That library reports itself as 1.2.50 or later; the classic one ended at 1.2.15.
 bool Screen_LibraryOverSdl2() { return SDL_Linked_Version()->patch >= 50; }
@@ -54,6 +58,23 @@ void Screen_Init() {
   page->isTextPage = 1;
   page->ownership |= IMAGE_IS_SCREEN_PAGE;
   screenPage = drawDest = drawSource = n;
+}
+
+void Screen_SetWindowScale(int32_t scale) { windowScale = scale; }
+
+// The largest repeat (at most 4, at least 1) whose window, frame included once the window
+// manager has framed it, fits the desktop's work area.
+static int32_t scaleToFit(int32_t w, int32_t h) {
+  if (windowScale != 0) return windowScale;
+  if (autoScaleW == w && autoScaleH == h) return autoScale;
+  int32_t areaW = 0, areaH = 0, x, y, outerW = 0, outerH = 0, clientW = 0, clientH = 0;
+  if (!Sys_WorkAreaSize(&areaW, &areaH)) areaW = areaH = 0;
+  if (Sys_WindowFrameRect(&x, &y, &outerW, &outerH) && Sys_WindowClientSize(&clientW, &clientH))
+    areaW -= outerW - clientW, areaH -= outerH - clientH;
+  autoScale = 4;
+  while (autoScale > 1 && (autoScale * w > areaW || autoScale * h > areaH)) autoScale--;
+  autoScaleW = w, autoScaleH = h;
+  return autoScale;
 }
 
 void Screen_SetModes(const std::vector<ScreenMode>& modes) { fullScreenModes = modes; }
@@ -200,8 +221,9 @@ static void copyPage(const ImageRecord* page, uint32_t* target, int32_t stride, 
       for (int32_t x = 0; x < w; x++) to[x] = from[x];
       continue;
     }
-    for (int32_t x = 0; x < w; x++) to[2 * x] = to[2 * x + 1] = from[x];
-    std::memcpy(to + stride, to, size_t(w) * 8);
+    for (int32_t x = 0; x < w; x++)
+      for (int32_t k = 0; k < scale; k++) to[scale * x + k] = from[x];
+    for (int32_t k = 1; k < scale; k++) std::memcpy(to + k * stride, to, size_t(w) * scale * 4);
   }
 }
 
@@ -222,6 +244,7 @@ void Screen_Present() {
 
   int32_t stateBefore = fullScreenState;
   if (int32_t request = fullScreenRequest.exchange(0)) fullScreenState = request - 1;
+  // A window shows each page pixel as a block of the asked repeat; full screen has its own.
   int32_t scale = 1, wantW = w, wantH = h, ox = 0, oy = 0;
   // Full screen shows a small page doubled, so the modes are chosen for the doubled size.
   bool small = w <= 512 && h <= 384;
@@ -238,6 +261,9 @@ void Screen_Present() {
     wantH = fullScreenModes[size_t(mode)].height;
     ox = (wantW - w * scale) / 2;
     oy = (wantH - h * scale) / 2;
+  } else {
+    scale = scaleToFit(w, h);
+    wantW = w * scale, wantH = h * scale;
   }
   presentScaleX = presentScaleY = scale;
   presentOffsetX = ox;

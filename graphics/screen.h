@@ -23,6 +23,10 @@ void Screen_Set(int32_t handle);
 
 // Main thread, at start-up: read the full-screen modes and make the 640 x 400 start-up page.
 void Screen_Init();
+// In main, before Program_Run: show each page pixel in the window as a scale x scale block
+// (1 to 4), or with 0 the largest block whose window fits the desktop's work area. The mouse
+// code maps the pointer back through presentScaleX and presentScaleY; full screen keeps its rule.
+void Screen_SetWindowScale(int32_t scale);
 // Main thread: one presentation pass (the main loop calls it every other pass).
 void Screen_Present();
 // Main thread: the presentation loop runs from now on, so page swaps must be granted by it.

@@ -79,7 +79,8 @@ static void centre() {
   int32_t desktopW, desktopH;
   if (!Sys_DesktopSize(&desktopW, &desktopH)) return;
   const ImageRecord* page = Image_Record(screenPage);
-  Sys_WindowPlaceFrame((desktopW - page->width) / 2 - side, (desktopH - page->height) / 2 - title);
+  int32_t shownW = page->width * presentScaleX, shownH = page->height * presentScaleY;
+  Sys_WindowPlaceFrame((desktopW - shownW) / 2 - side, (desktopH - shownH) / 2 - title);
 }
 
 void Window_Move(int32_t x, int32_t y, int32_t passed) {

@@ -98,6 +98,9 @@ enum SysPointerPlace { SYS_POINTER_UNKNOWN, SYS_POINTER_INSIDE, SYS_POINTER_OUTS
 SysPointerPlace Sys_PointerPosition(int32_t* x, int32_t* y);
 // The size of the desktop; false without a window.
 bool Sys_DesktopSize(int32_t* width, int32_t* height);
+// The part of the desktop that windows may take (without panels and docks), or the whole
+// desktop when the window manager names none; false without a display. Main thread.
+bool Sys_WorkAreaSize(int32_t* width, int32_t* height);
 // Move the outer frame so that its top-left corner lies at desktop (x, y), size unchanged, and
 // remember that place. Game thread; waits (at most a few hundred ms) for the window manager.
 void Sys_WindowPlaceFrame(int32_t x, int32_t y);

@@ -162,6 +162,37 @@ bool Sys_DesktopSize(int32_t* width, int32_t* height) {
   return true;
 }
 
+// Asked on a connection of its own, as it is wanted before SDL has made its window.
+bool Sys_WorkAreaSize(int32_t* width, int32_t* height) {
+  Display* display = XOpenDisplay(nullptr);
+  if (display == nullptr) return false;
+  Window root = DefaultRootWindow(display);
+  *width = DisplayWidth(display, DefaultScreen(display));
+  *height = DisplayHeight(display, DefaultScreen(display));
+  // _NET_WORKAREA holds x, y, width, height for each desktop; the current one counts.
+  long desktop = 0;
+  Atom type;
+  int format;
+  unsigned long count, after;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(display, root, XInternAtom(display, "_NET_CURRENT_DESKTOP", False), 0, 1, False,
+                         XA_CARDINAL, &type, &format, &count, &after, &data) == Success && data != nullptr) {
+    if (count == 1) desktop = reinterpret_cast<long*>(data)[0];
+    XFree(data);
+    data = nullptr;
+  }
+  if (XGetWindowProperty(display, root, XInternAtom(display, "_NET_WORKAREA", False), desktop * 4, 4, False,
+                         XA_CARDINAL, &type, &format, &count, &after, &data) == Success && data != nullptr) {
+    if (count == 4) {
+      *width = int32_t(reinterpret_cast<long*>(data)[2]);
+      *height = int32_t(reinterpret_cast<long*>(data)[3]);
+    }
+    XFree(data);
+  }
+  XCloseDisplay(display);
+  return true;
+}
+
 // The window manager answers a move on its own time: look for up to about 300 ms.
 static bool frameArrives(int32_t x, int32_t y, int32_t* atX, int32_t* atY) {
   for (int look = 0; look < 30; look++) {

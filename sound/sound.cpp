@@ -27,6 +27,7 @@ static struct {
   SoundSlot slots[SOUND_SLOTS];          // index = mixer channel
   uint8_t silence[SILENCE_BYTES];        // slot 0's chunk plays these zero bytes
 } sound = {false, 2, {}, {}};
+static bool playSilently;  // --no-sound, set before the first sound operation
 
 // ---- arithmetic ---------------------------------------------------------------------------
 
@@ -66,10 +67,18 @@ bool Sound_ParseRequirements(const std::string& text, uint32_t* bits) {
 // cannot start, and ends with status 10001 on the main thread, like every fatal end.
 static void startAudio() {
   if (sound.audioOpen) return;
+  if (playSilently) {
+    // SDL's dummy device mixes in real time and drops what it mixed, so handles, volumes and
+    // "is playing" answers stay those of a real device; it is taken only when named.
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    SDL_putenv(const_cast<char*>("SDL_AUDIODRIVER=dummy"));
+    SDL_InitSubSystem(SDL_INIT_AUDIO);
+  }
   if (Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 1024) < 0) {
     // When start-up found no audio driver, a later open fails on this thread with no message.
     const char* why = Mix_GetError();
-    std::fprintf(stderr, "Unable to open audio: %s\n", *why != '\0' ? why : "no audio device");
+    std::fprintf(stderr, "Unable to open audio: %s (--no-sound plays without a device)\n",
+                 *why != '\0' ? why : "no audio device");
     Program_ExitAfterFatalError(10001);
   }
   std::atexit(Mix_CloseAudio);
@@ -83,6 +92,8 @@ static void startAudio() {
   slot.handle = sound.handleCounter;
   sound.handleCounter = Sound_NextHandle(sound.handleCounter);
 }
+
+void Sound_PlaySilently() { playSilently = true; }
 
 // The slot of handle (not 0 or 1), or error 5 and nullptr.
 static SoundSlot* lookUp(int32_t handle) {

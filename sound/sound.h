@@ -33,6 +33,10 @@ void Sound_SetVolume(int32_t handle, float volume);
 // -1 while handle plays, else 0. Error 5 (result 0) for a handle that names no sound.
 int32_t Sound_IsPlaying(int32_t handle);
 
+// Before the first sound operation (--no-sound): open a device that plays nothing instead of
+// the machine's own, so that a machine without one runs the game in silence.
+void Sound_PlaySilently();
+
 // ---- the arithmetic of the operations -------------------------------------------------------
 
 // Mixer volume level 0 to 128 for a volume 0 to 1: trunc(volume x 129), 129 becoming 128.

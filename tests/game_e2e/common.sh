@@ -16,18 +16,18 @@ need_game_tools() {
   fi
 }
 
-# start_game: runs the game and waits for its 800 x 600 window titled "Brinemark"; sets $pid,
-# $id and the client area's $gx $gy.
+# start_game [ARGS...]: runs the game (with SDL_AUDIODRIVER=$audio when set) and waits for its
+# window titled "Brinemark", 800 x 600 times $scale; sets $pid, $id and the client area's $gx $gy.
 start_game() {
-  local tries
-  start game env $sdl "$BRINE_GAME"
+  local tries w=$((800 * ${scale:-1})) h=$((600 * ${scale:-1}))
+  start game env $sdl ${audio:+SDL_AUDIODRIVER=$audio} "$BRINE_GAME" "$@"
   window_of id "$pid" '^Brinemark$'
   for ((tries = 0; tries < 400; tries++)); do
     geometry "$id"
-    [ "$gw" = 800 ] && [ "$gh" = 600 ] && return 0
+    [ "$gw" = "$w" ] && [ "$gh" = "$h" ] && return 0
     sleep 0.05
   done
-  fail "the window is $gw x $gh, not 800 x 600"
+  fail "the window is $gw x $gh, not $w x $h"
 }
 
 # waits_cool WHAT: waiting three seconds, the game uses at most a quarter of a core's CPU time.
@@ -41,7 +41,7 @@ waits_cool() {
 # looks [--wait SECONDS] CHECK ARGS...: whether the window shows it (see look.py); what was seen
 # goes to $seen.
 looks() {
-  seen=$("${BRINE_PYTHON:-python3}" "$here/look.py" "$gx" "$gy" "$@" 2>&1)
+  seen=$(BRINE_SCALE=${scale:-1} "${BRINE_PYTHON:-python3}" "$here/look.py" "$gx" "$gy" "$@" 2>&1)
 }
 
 # expect [--wait SECONDS] CHECK ARGS...: the window shows it, or the test fails.

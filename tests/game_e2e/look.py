@@ -3,7 +3,8 @@
 
 Usage: look.py GX GY [--wait SECONDS] CHECK [ARGS...]
 
-GX, GY is the absolute top-left of the window's 800 x 600 client area. The window is read
+GX, GY is the absolute top-left of the window's 800 x 600 client area; with BRINE_SCALE=N the
+area is N times as large, and the page is read from it only where every pixel is an N x N block. The window is read
 straight from the X server named by DISPLAY. A check holds or not (exit code 0 or 1) and prints
 what it saw; with --wait it looks again every few tens of milliseconds until it holds or the
 time is up. The game's pictures come from the folder of BRINE_GAME, where the build copies them.
@@ -46,6 +47,7 @@ from PIL import Image, ImageGrab
 
 ASSETS = os.path.dirname(os.path.abspath(os.environ["BRINE_GAME"]))
 WIDTH, HEIGHT = 800, 600
+SCALE = int(os.environ.get("BRINE_SCALE", "1"))
 
 _pictures = {}
 
@@ -58,8 +60,11 @@ def picture(name):
 
 
 def grab(gx, gy):
-    shot = ImageGrab.grab(bbox=(gx, gy, gx + WIDTH, gy + HEIGHT), xdisplay=None).convert("RGB")
-    return np.asarray(shot, dtype=np.float64)
+    shot = ImageGrab.grab(bbox=(gx, gy, gx + WIDTH * SCALE, gy + HEIGHT * SCALE), xdisplay=None).convert("RGB")
+    blocks = np.asarray(shot, dtype=np.float64).reshape(HEIGHT, SCALE, WIDTH, SCALE, 3)
+    # A blurred block is read as its mean, which an exact comparison does not take.
+    crisp = (blocks == blocks[:, :1, :, :1]).all(axis=(1, 3))
+    return np.where(crisp, blocks[:, 0, :, 0], blocks.mean(axis=(1, 3)))
 
 
 def fit(src, x1, y1, x2, y2):

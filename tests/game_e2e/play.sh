@@ -94,3 +94,14 @@ else
 fi
 
 close_within 1000 "during play"
+
+# --no-sound where no audio device opens: a level starts, a shot is fired, q ends the game.
+audio=no-such-driver start_game --no-sound
+play_from_title
+fire 400 150 1
+# A lucky hit: a key goes on to the next level, where q ends the game as well.
+[ "$outcome" = miss ] || { press "$id" space && expect --wait 60 transit; }
+press "$id" q
+wait_exit "$pid" 30
+[ "$rc" = 0 ] || fail "exit code $rc after q with --no-sound"
+echo "--no-sound without an audio device: a level, a shot, and q ends with exit code 0"

@@ -50,6 +50,24 @@ wait_exit "$pid" 30
 [ "$rc" = 0 ] || fail "exit code $rc after q"
 echo "q ended the game with exit code 0"
 
+# --scale 2 on a screen that has room: a window twice as large, the title in 2 x 2 blocks, and
+# a click on a doubled button opens its text screen. A scale the game does not know is refused.
+read -r sw sh < <(xdotool getdisplaygeometry)
+if [ "$sw" -ge 1750 ] && [ "$sh" -ge 1250 ]; then
+  scale=2 start_game --scale 2
+  scale=2 expect --wait 30 title
+  click "$id" $((2 * 730)) $((2 * 460))
+  scale=2 expect --wait 20 textscreen "Vorn License.txt"
+  close_within 1000 "at scale 2"
+  scale=2 start_game --scale auto  # the largest that fits
+  close_within 1000 "at scale auto"
+  echo "--scale 2: a 1600 x 1200 window, the title and a text screen in 2 x 2 blocks"
+else
+  echo "a $sw x $sh screen has no room for --scale 2: that part skipped"
+fi
+env $sdl "$BRINE_GAME" --scale 5 2>/dev/null
+[ "$?" = 2 ] || fail "--scale 5 accepted"
+
 mkdir "$work/game" && cp "$BRINE_GAME" "$(dirname "$BRINE_GAME")"/*.{png,jpg,ogg,ttf,txt} "$work/game" &&
   rm "$work/game/Credits.txt" && : >"$work/empty.txt" || fail "no copy of the game"
 export BRINE_GAME=$work/game/${BRINE_GAME##*/}

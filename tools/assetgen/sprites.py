@@ -41,16 +41,20 @@ def ramp(stops, t):
     return out
 
 
-# Lamp glass colours: centre, middle and rim of the lit or unlit glass.
+# Lamp glass: centre, middle and rim colours, whether it is lit, and its inner mark. The three
+# ammunition states differ in lightness and on the blue-yellow axis as well as in hue, so that
+# eyes without red, green or blue cones still tell them apart; the marks say it without colour:
+# a clear glass issued, a slash through a used one, a bar across one held back.
 LAMPS = {
-    "green": ((200, 255, 180), (40, 210, 70), (8, 90, 30), True),
-    "green_off": ((40, 80, 50), (20, 52, 30), (8, 24, 14), False),
-    "red": ((255, 210, 170), (235, 40, 25), (105, 5, 5), True),
+    "green": ((225, 255, 250), (0, 215, 205), (0, 95, 110), True, None),
+    "green_off": ((40, 44, 58), (22, 26, 36), (8, 10, 16), False, "slash"),
+    "red": ((255, 235, 170), (255, 100, 10), (150, 35, 0), True, "bar"),
 }
+MARKS = {"slash": (90, 95, 105), "bar": (255, 240, 225)}
 
 
 def lamp(kind):
-    centre, middle, rim, lit = LAMPS[kind]
+    centre, middle, rim, lit, mark = LAMPS[kind]
     cx = cy = 15.0
 
     def shade(x, y):
@@ -59,6 +63,10 @@ def lamp(kind):
         glass = d < 10.5
         t = d / 10.5
         out[..., :3] = ramp([(0, centre), (0.45, middle), (1, rim)], t)
+        if mark is not None:
+            u, v = x - cx, y - cy
+            on = (np.abs(u + v) < 1.6 * np.sqrt(2)) if mark == "slash" else ((np.abs(v) < 2.0) & (np.abs(u) < 7.5))
+            out[..., :3] = np.where((on & glass)[..., None], np.asarray(MARKS[mark]) / 255.0, out[..., :3])
         # Metal bezel, lit from the top left.
         ring = (d >= 10.5) & (d < 13.2)
         light = np.clip(0.5 - ((x - cx) + (y - cy)) / (2 * 13.2 * 1.4), 0, 1)
