@@ -7,12 +7,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <random>
 #include <string>
 
 #include "sound/decode.h"
+#include "tests/fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   setenv("SDL_AUDIODRIVER", "dummy", 1);
@@ -24,15 +22,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  // Memory-backed when the system has it: writing a file on disk for every input is slow.
-  static const std::string path = ((std::filesystem::is_directory("/dev/shm") ? std::filesystem::path("/dev/shm")
-                                                                               : std::filesystem::temp_directory_path()) /
-                                   ("brine-sound-fuzz-" + std::to_string(std::random_device{}())))
-                                      .string();
-  static const struct Cleanup {
-    ~Cleanup() { std::filesystem::remove(path); }
-  } cleanup;
-  std::ofstream(path, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(data), std::streamsize(size));
+  std::string path = Fuzz_WriteFile(data, size);
   Mix_Chunk* chunk = Sound_Decode(path);
   if (chunk != nullptr) {
     if (chunk->alen % 4 != 0) std::abort();
