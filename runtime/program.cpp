@@ -114,9 +114,11 @@ void Program_End() {
 
 // The exit handlers take SDL down under any thread still calling it, and the timer thread
 // reads SDL's clock on every pass: let it leave its loop first (it does within a pass).
+// Only the main thread, which made the timer thread, ends the process here once that has begun.
 [[noreturn]] static void exitProcess(int32_t exitCode) {
   exitRequested = 1;
   for (int look = 0; timerThreadStarted.load() && !(threadsStopped.load() & 2) && look < 100; look++) Sys_Sleep(2);
+  if (timerThreadStarted.load() && (threadsStopped.load() & 2)) SDL_WaitThread(timerThread, nullptr);
   std::exit(exitCode);
 }
 
