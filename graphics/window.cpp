@@ -55,9 +55,10 @@ void Window_SetIcon(int32_t handle) {
 }
 
 // The game places its window as its very first step, which can come before the presentation's
-// first mode set; wait for that (a second at most) rather than lose the request.
+// first mode set; wait for that (five seconds at most: a loaded machine, or SDL 2 under a
+// checking build, can take more than one) rather than lose the request.
 static SysWindowHandle awaitNativeWindow() {
-  for (int look = 0; look < 100 && Sys_WindowHandleState() == SYS_WINDOW_NOT_YET; look++) {
+  for (int look = 0; look < 500 && Sys_WindowHandleState() == SYS_WINDOW_NOT_YET; look++) {
     if (!SDL_WasInit(SDL_INIT_VIDEO)) break;
     Sys_Sleep(10);
   }
