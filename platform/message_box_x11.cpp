@@ -6,6 +6,8 @@
 // behind it. Text and caption are bytes, drawn and announced as Latin-1.
 #include "platform/platform.h"
 
+#include <SDL.h>
+
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -486,7 +488,15 @@ static SysBoxAnswer answerWithoutDisplay(const std::string& text, const std::str
   return answer;
 }
 
+// A box raised while the program's window is still being made would lose the keyboard to it
+// as soon as it shows (SDL 2 gives a window it shows the focus): let the window come first.
+static void awaitProgramWindow() {
+  if (Sys_IsMainThread() || !SDL_WasInit(SDL_INIT_VIDEO)) return;
+  for (int look = 0; look < 500 && Sys_WindowHandleState() == SYS_WINDOW_NOT_YET; look++) Sys_Sleep(10);
+}
+
 SysBoxAnswer Sys_MessageBox(const std::string& text, const std::string& caption, SysBoxStyle style) {
+  awaitProgramWindow();
   Box box;
   box.display = XOpenDisplay(nullptr);
   if (box.display == nullptr) return answerWithoutDisplay(text, caption, style);
