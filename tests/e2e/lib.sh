@@ -49,9 +49,14 @@ start() {
 }
 
 # window_of VAR PID TITLE-REGEX: sets VAR to the window of that process with that title.
+# A search can stop early on a window that goes away under it (sdl12-compat makes short-lived
+# ones at start-up): it is tried again until the limit.
 window_of() {
-  local found  # (VAR must not be "found")
-  found=$(timeout 60 xdotool search --sync --all --pid "$2" --name "$3" 2>/dev/null | head -n 1)
+  local found="" t0=$SECONDS  # (VAR must not be "found" or "t0")
+  while [ -z "$found" ] && [ $((SECONDS - t0)) -lt 60 ]; do
+    found=$(timeout 60 xdotool search --sync --all --pid "$2" --name "$3" 2>/dev/null | head -n 1)
+    [ -n "$found" ] || sleep 0.1
+  done
   [ -n "$found" ] || fail "no window titled /$3/ from process $2"
   printf -v "$1" %s "$found"
 }
