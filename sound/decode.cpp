@@ -48,13 +48,13 @@ bool readWhole(const std::string& fileName, std::vector<uint8_t>* bytes) {
   int got;
   do {
     size_t at = bytes->size();
-    if (at >= MAX_FILE_BYTES) break;
+    if (at > MAX_FILE_BYTES) break;  // a byte past the bound is enough to refuse the file
     bytes->resize(at + 65536);
     got = SDL_RWread(file, bytes->data() + at, 1, 65536);
     bytes->resize(at + size_t(std::max(got, 0)));
   } while (got > 0);
   SDL_RWclose(file);
-  return bytes->size() < MAX_FILE_BYTES;
+  return bytes->size() <= MAX_FILE_BYTES;
 }
 
 // The whole file in memory, read by both decoders through their own callback sets.
@@ -159,6 +159,25 @@ bool decodeSndfile(const std::vector<uint8_t>& bytes, Pcm* pcm) {
   }
   sf_close(file);
   return fits;
+}
+
+// The frames a WAV's fact chunk counts, 0 when it has none. A block-coded file (ADPCM, GSM)
+// fills its last block up with frames that are not part of the sound, and only the fact chunk
+// says where the sound ends. A count of 0 is taken as none: writers that cannot seek back leave
+// it so, and the data is there.
+uint32_t factFrames(const std::vector<uint8_t>& file) {
+  bool bigEndian = std::memcmp(file.data(), "RIFX", 4) == 0;
+  auto word = [&](size_t at) {
+    const uint8_t* b = &file[at];
+    return bigEndian ? uint32_t(b[0]) << 24 | b[1] << 16 | b[2] << 8 | b[3] : uint32_t(b[3]) << 24 | b[2] << 16 | b[1] << 8 | b[0];
+  };
+  for (size_t at = 12; at + 8 <= file.size();) {
+    size_t size = word(at + 4);
+    if (std::memcmp(&file[at], "fact", 4) == 0) return size >= 4 && at + 12 <= file.size() ? word(at + 8) : 0;
+    if (size > file.size() - at - 8) break;
+    at += 8 + size + (size & 1);
+  }
+  return 0;
 }
 
 // ---- channels, rate, format -------------------------------------------------------------------
@@ -277,13 +296,19 @@ Mix_Chunk* Sound_Decode(const std::string& fileName) {
   bool decoded = false;
   if (std::memcmp(head, "OggS", 4) == 0) decoded = decodeOgg(file, &pcm);
   // Only these three kinds go to libsndfile: each more kind it reads is more code a damaged
-  // file can reach.
-  else if ((std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "WAVE", 4) == 0) ||
-           (std::memcmp(head, "FORM", 4) == 0 && (std::memcmp(head + 8, "AIFF", 4) == 0 || std::memcmp(head + 8, "AIFC", 4) == 0)) ||
-           (file.size() >= 20 && std::memcmp(head, "Creative Voice File\x1A", 20) == 0))
+  // file can reach. A WAV may be big-endian (RIFX).
+  else if ((std::memcmp(head, "RIFF", 4) == 0 || std::memcmp(head, "RIFX", 4) == 0) && std::memcmp(head + 8, "WAVE", 4) == 0) {
+    decoded = decodeSndfile(file, &pcm);
+    size_t frames = factFrames(file);
+    if (decoded && frames > 0 && frames < pcm.samples.size() / size_t(pcm.channels)) pcm.samples.resize(frames * size_t(pcm.channels));
+  } else if ((std::memcmp(head, "FORM", 4) == 0 && (std::memcmp(head + 8, "AIFF", 4) == 0 || std::memcmp(head + 8, "AIFC", 4) == 0)) ||
+             (file.size() >= 20 && std::memcmp(head, "Creative Voice File\x1A", 20) == 0))
     decoded = decodeSndfile(file, &pcm);
   std::vector<uint8_t>().swap(file);
-  if (!decoded || pcm.samples.empty() || pcm.rate < 1) return nullptr;
+  if (!decoded || pcm.rate < 1) return nullptr;
+  // A file cut in the middle of a frame ends in part of one, which no device can play.
+  pcm.samples.resize(pcm.samples.size() - pcm.samples.size() % size_t(pcm.channels));
+  if (pcm.samples.empty()) return nullptr;
   if (!mixDown(&pcm, channels == 1 ? 1 : 2) || !resample(&pcm, rate) || pcm.samples.empty()) return nullptr;
   return chunkFor(pcm, format, channels);
 }
