@@ -161,23 +161,54 @@ bool decodeSndfile(const std::vector<uint8_t>& bytes, Pcm* pcm) {
   return fits;
 }
 
-// The frames a WAV's fact chunk counts, 0 when it has none. A block-coded file (ADPCM, GSM)
-// fills its last block up with frames that are not part of the sound, and only the fact chunk
-// says where the sound ends. A count of 0 is taken as none: writers that cannot seek back leave
-// it so, and the data is there.
-uint32_t factFrames(const std::vector<uint8_t>& file) {
+// What a WAV's chunks say of its sound: the coding, the frames its fact chunk counts (0 for
+// none) and where its data lies, as much of it as the file holds.
+struct WavLayout {
+  uint32_t coding = 0, channels = 0, blockAlign = 0, fact = 0;
+  size_t dataBytes = 0;
+  bool cut = false;  // the file ends inside its data
+};
+
+WavLayout wavLayout(const std::vector<uint8_t>& file) {
+  WavLayout wav;
   bool bigEndian = std::memcmp(file.data(), "RIFX", 4) == 0;
-  auto word = [&](size_t at) {
-    const uint8_t* b = &file[at];
-    return bigEndian ? uint32_t(b[0]) << 24 | b[1] << 16 | b[2] << 8 | b[3] : uint32_t(b[3]) << 24 | b[2] << 16 | b[1] << 8 | b[0];
+  auto number = [&](size_t at, size_t bytes) {
+    uint32_t value = 0;
+    for (size_t i = 0; i < bytes; i++) value |= uint32_t(file[at + (bigEndian ? bytes - 1 - i : i)]) << (8 * i);
+    return value;
   };
   for (size_t at = 12; at + 8 <= file.size();) {
-    size_t size = word(at + 4);
-    if (std::memcmp(&file[at], "fact", 4) == 0) return size >= 4 && at + 12 <= file.size() ? word(at + 8) : 0;
-    if (size > file.size() - at - 8) break;
-    at += 8 + size + (size & 1);
+    size_t size = number(at + 4, 4), body = at + 8, present = std::min(size, file.size() - body);
+    if (std::memcmp(&file[at], "fmt ", 4) == 0 && present >= 14)
+      wav.coding = number(body, 2), wav.channels = number(body + 2, 2), wav.blockAlign = number(body + 12, 2);
+    else if (std::memcmp(&file[at], "fact", 4) == 0 && present >= 4)
+      wav.fact = number(body, 4);
+    else if (std::memcmp(&file[at], "data", 4) == 0)
+      wav.dataBytes = present, wav.cut = present < size;
+    if (size > file.size() - body) break;
+    at = body + size + (size & 1);
   }
-  return 0;
+  return wav;
+}
+
+// The frames that bytes of one IMA or MS ADPCM block carry: a header per channel, then codes of
+// 4 bits (IMA's in words of 8 per channel). 0 for other codings.
+size_t adpcmFrames(const WavLayout& wav, size_t bytes) {
+  size_t channels = wav.channels, head = channels * (wav.coding == 0x11 ? 4 : 7);
+  if (channels == 0 || (wav.coding != 0x11 && wav.coding != 2) || bytes < head) return 0;
+  return wav.coding == 0x11 ? 1 + (bytes - head) / (4 * channels) * 8 : 2 + (bytes - head) * 2 / channels;
+}
+
+// The frames a WAV plays, of those decoded. A block-coded file (ADPCM, GSM) fills its last block
+// up with frames that are not part of the sound, and its fact chunk says where the sound ends;
+// a count of 0 is taken as none (writers that cannot seek back leave it so). An ADPCM file cut
+// inside a block plays the frames its bytes carry, no more.
+size_t wavFrames(const WavLayout& wav, size_t decoded) {
+  size_t frames = wav.fact > 0 ? std::min<size_t>(decoded, wav.fact) : decoded;
+  size_t block = wav.blockAlign, rest = block == 0 ? 0 : wav.dataBytes % block;
+  if (wav.cut && rest > 0 && adpcmFrames(wav, block) > 0)
+    frames = std::min(frames, wav.dataBytes / block * adpcmFrames(wav, block) + adpcmFrames(wav, rest));
+  return frames;
 }
 
 // ---- channels, rate, format -------------------------------------------------------------------
@@ -298,9 +329,13 @@ Mix_Chunk* Sound_Decode(const std::string& fileName) {
   // Only these three kinds go to libsndfile: each more kind it reads is more code a damaged
   // file can reach. A WAV may be big-endian (RIFX).
   else if ((std::memcmp(head, "RIFF", 4) == 0 || std::memcmp(head, "RIFX", 4) == 0) && std::memcmp(head + 8, "WAVE", 4) == 0) {
+    WavLayout wav = wavLayout(file);
+    // libsndfile drops an MS ADPCM block that the file ends in; filled up with zero codes it is
+    // decoded, and what they add is cut off again.
+    if (wav.cut && wav.coding == 2 && wav.blockAlign > 0 && wav.dataBytes % wav.blockAlign > 0)
+      file.resize(file.size() + wav.blockAlign - wav.dataBytes % wav.blockAlign);
     decoded = decodeSndfile(file, &pcm);
-    size_t frames = factFrames(file);
-    if (decoded && frames > 0 && frames < pcm.samples.size() / size_t(pcm.channels)) pcm.samples.resize(frames * size_t(pcm.channels));
+    if (decoded) pcm.samples.resize(wavFrames(wav, pcm.samples.size() / size_t(pcm.channels)) * size_t(pcm.channels));
   } else if ((std::memcmp(head, "FORM", 4) == 0 && (std::memcmp(head + 8, "AIFF", 4) == 0 || std::memcmp(head + 8, "AIFC", 4) == 0)) ||
              (file.size() >= 20 && std::memcmp(head, "Creative Voice File\x1A", 20) == 0))
     decoded = decodeSndfile(file, &pcm);

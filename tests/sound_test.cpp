@@ -186,8 +186,11 @@ TEST_F(SoundTable, FilesThatCannotBeDecodedGiveZeroAndTakeNoHandle) {
       {"VOC past the sample bound in silence blocks (the sound block plays)", "tone16-stereo.voc", 26, silence, true},
       {"WAV past the sample bound once resampled", "pcm8.wav", 24, slow},
       {"stereo at the device's rate cut in a frame", "pcm16-stereo.wav", 24, {0x22, 0x56, 0, 0, 0x88, 0x58, 1}, true, 446, 100},
+      {"stereo AIFC at the device's rate cut in a frame", "sowt.aifc", 40, {0x40, 0x0D, 0xAC, 0x44}, true, 474, 100},
       {"OGG whose second link ends in its first page (libvorbisfile keeps 8 bytes)", "channels5.ogg", 8192, bos},
       {"WAV whose fact chunk counts 1,000 frames of its 2,205", "pcm16-device-rate.wav", 4454, {'f', 'a', 'c', 't', 4, 0, 0, 0, 0xE8, 3, 0, 0}, true, SIZE_MAX, 1000},
+      {"IMA ADPCM at the device's rate cut 14 bytes into its fourth block", "ima-adpcm.wav", 24, {0x22, 0x56}, true, 470, 788},
+      {"MS ADPCM at the device's rate cut 17 bytes into its fourth block", "ms-adpcm.wav", 24, {0x22, 0x56}, true, 491, 754},
       {"WAV of 64 MiB", "pcm16-device-rate.wav", MiB64 - 1, {0}, true, SIZE_MAX, 2205},
       {"WAV of 64 MiB and a byte", "pcm16-device-rate.wav", MiB64, {0}},
   };
