@@ -45,29 +45,6 @@ static void writePng(const std::string& path, int w, int h, const std::vector<ui
   ASSERT_TRUE(png_image_write_to_file(&image, path.c_str(), 0, rgba.data(), 0, nullptr));
 }
 
-// A w x 1 palette PNG of two colours whose pixels are the given indices.
-static void writePalettePng(const std::string& path, const std::vector<uint8_t>& indices) {
-  std::vector<uint8_t> file = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  auto chunk = [&](const char* type, const std::vector<uint8_t>& data) {
-    for (int i = 0; i < 4; i++) file.push_back(uint8_t(data.size() >> (24 - 8 * i)));
-    size_t start = file.size();
-    file.insert(file.end(), type, type + 4);
-    file.insert(file.end(), data.begin(), data.end());
-    uint32_t crc = uint32_t(crc32(0, file.data() + start, uInt(file.size() - start)));
-    for (int i = 0; i < 4; i++) file.push_back(uint8_t(crc >> (24 - 8 * i)));
-  };
-  std::vector<uint8_t> row = {0}, packed(compressBound(uLong(indices.size() + 1)));
-  row.insert(row.end(), indices.begin(), indices.end());
-  uLongf size = packed.size();
-  ASSERT_EQ(compress(packed.data(), &size, row.data(), uLong(row.size())), Z_OK);
-  packed.resize(size);
-  chunk("IHDR", {0, 0, 0, uint8_t(indices.size()), 0, 0, 0, 1, 8, 3, 0, 0, 0});
-  chunk("PLTE", {255, 0, 0, 0, 0, 255});
-  chunk("IDAT", packed);
-  chunk("IEND", {});
-  writeBytes(path, file);
-}
-
 enum JpegScans { ONE_SCAN, RESTARTS, PROGRESSIVE, SCAN_PER_COMPONENT, ARITHMETIC, ARITHMETIC_PROGRESSIVE };
 
 // A w x h JPEG of one colour at the best quality.
@@ -203,8 +180,8 @@ TEST_F(ImageLoadTest, MissingEmptyAndForeignFilesGiveMinusOne) {
 }
 
 // Every cut of a good file, and a flipped byte in its header, is refused; only a Huffman-coded
-// JPEG cut in its end-of-image marker is whole and loads. A JPEG whose data ends early, or is damaged, is
-// refused even when its end marker follows.
+// JPEG cut in its end-of-image marker is whole and loads. A JPEG whose data ends early, or is
+// damaged, is refused even when its end marker follows; so is a PNG pixel past its palette.
 TEST_F(ImageLoadTest, TruncatedAndCorruptFilesGiveMinusOne) {
   static const uint8_t SOS[2] = {0xFF, 0xDA}, RST1[2] = {0xFF, 0xD1};
   std::string png = tempPath("whole.png"), jpg = tempPath("whole.jpg"), restarts = tempPath("restarts.jpg"),
@@ -217,8 +194,10 @@ TEST_F(ImageLoadTest, TruncatedAndCorruptFilesGiveMinusOne) {
   writeJpeg(threeScans, 40, 30, 10, 20, 30, SCAN_PER_COMPONENT);
   writeJpeg(arithmetic, 40, 30, 10, 20, 30, ARITHMETIC);
   writeJpeg(arithmeticProgressive, 40, 30, 10, 20, 30, ARITHMETIC_PROGRESSIVE);
-  writePalettePng(tempPath("index-past-palette.png"), {0, 2});
-  expectRefused(tempPath("index-past-palette.png"), "a pixel indexes past its palette");
+  png_image palette{.version = PNG_IMAGE_VERSION, .width = 2, .height = 1, .format = PNG_FORMAT_RGB_COLORMAP, .colormap_entries = 3};
+  static const uint8_t colours[9] = {255, 0, 0, 0, 255, 0, 0, 0, 255}, indices[2] = {0, 3};  // 2 bits a pixel, 3 past the palette
+  ASSERT_TRUE(png_image_write_to_file(&palette, tempPath("palette.png").c_str(), 0, indices, 0, colours));
+  expectRefused(tempPath("palette.png"), "a pixel indexes past its palette");
   for (const std::string& path : {png, jpg, restarts, progressive, threeScans, arithmetic, arithmeticProgressive}) {
     bool huffman = path != arithmetic && path != arithmeticProgressive;
     std::vector<uint8_t> bytes = readBytes(path);
