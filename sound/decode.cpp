@@ -87,11 +87,13 @@ const char* vorbisLayout(int channels) {
 }
 
 // A hole or a broken link in the stream ends the sound there, and so does a link of another
-// rate or channel count.
+// rate or channel count. The stream is read as one that cannot seek: vorbisfile then decodes
+// the links one after the other, and never first walks them all to measure them, which loses
+// memory of its own on a link that breaks off in its headers (and would refuse the whole file).
 bool decodeOgg(const std::vector<uint8_t>& file, Pcm* pcm) {
   Memory memory{&file, 0};
   OggVorbis_File vorbis;
-  if (ov_open_callbacks(&memory, &vorbis, nullptr, 0, ov_callbacks{memoryRead, memorySeek, nullptr, memoryTell}) != 0)
+  if (ov_open_callbacks(&memory, &vorbis, nullptr, 0, ov_callbacks{memoryRead, nullptr, nullptr, memoryTell}) != 0)
     return false;
   const vorbis_info* info = ov_info(&vorbis, -1);
   bool fits = info->channels >= 1 && info->channels <= MAX_CHANNELS;
@@ -162,14 +164,16 @@ bool decodeSndfile(const std::vector<uint8_t>& bytes, Pcm* pcm) {
 }
 
 // What a WAV's chunks say of its sound: the coding, the frames its fact chunk counts (0 for
-// none) and where its data lies, as much of it as the file holds.
+// none) and where its data lies, as much of it as the file holds. Its LIST chunks (names,
+// comments, markers) become JUNK chunks, which libsndfile skips: its reader of their contents
+// spins for hours on a damaged size.
 struct WavLayout {
   uint32_t coding = 0, channels = 0, blockAlign = 0, fact = 0;
   size_t dataBytes = 0;
   bool cut = false;  // the file ends inside its data
 };
 
-WavLayout wavLayout(const std::vector<uint8_t>& file) {
+WavLayout wavLayout(std::vector<uint8_t>& file) {
   WavLayout wav;
   bool bigEndian = std::memcmp(file.data(), "RIFX", 4) == 0;
   auto number = [&](size_t at, size_t bytes) {
@@ -185,6 +189,8 @@ WavLayout wavLayout(const std::vector<uint8_t>& file) {
       wav.fact = number(body, 4);
     else if (std::memcmp(&file[at], "data", 4) == 0)
       wav.dataBytes = present, wav.cut = present < size;
+    else if (std::memcmp(&file[at], "LIST", 4) == 0)
+      std::memcpy(&file[at], "JUNK", 4);
     if (size > file.size() - body) break;
     at = body + size + (size & 1);
   }

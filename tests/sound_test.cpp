@@ -187,10 +187,12 @@ TEST_F(SoundTable, FilesThatCannotBeDecodedGiveZeroAndTakeNoHandle) {
       {"WAV past the sample bound once resampled", "pcm8.wav", 24, slow},
       {"stereo at the device's rate cut in a frame", "pcm16-stereo.wav", 24, {0x22, 0x56, 0, 0, 0x88, 0x58, 1}, true, 446, 100},
       {"stereo AIFC at the device's rate cut in a frame", "sowt.aifc", 40, {0x40, 0x0D, 0xAC, 0x44}, true, 474, 100},
-      {"OGG whose second link ends in its first page (libvorbisfile keeps 8 bytes)", "channels5.ogg", 8192, bos},
+      {"OGG whose second link ends in its first page (plays the first)", "channels5.ogg", 8192, bos, true},
       {"WAV whose fact chunk counts 1,000 frames of its 2,205", "pcm16-device-rate.wav", 4454, {'f', 'a', 'c', 't', 4, 0, 0, 0, 0xE8, 3, 0, 0}, true, SIZE_MAX, 1000},
       {"IMA ADPCM at the device's rate cut 14 bytes into its fourth block", "ima-adpcm.wav", 24, {0x22, 0x56}, true, 470, 788},
       {"MS ADPCM at the device's rate cut 17 bytes into its fourth block", "ms-adpcm.wav", 24, {0x22, 0x56}, true, 491, 754},
+      {"WAV whose LIST chunk holds one of 4 GB (libsndfile's reader spun)", "pcm8.wav", 844,
+       {'L', 'I', 'S', 'T', 0, 0x27, 0, 0, 0, 0, 0, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xEF, 0xFF, 0xFF, 0xFF}, true},
       {"WAV of 64 MiB", "pcm16-device-rate.wav", MiB64 - 1, {0}, true, SIZE_MAX, 2205},
       {"WAV of 64 MiB and a byte", "pcm16-device-rate.wav", MiB64, {0}},
   };
