@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "game/game_state.h"
-#include "graphics/screen.h"
+#include "graphics/present.h"
 #include "runtime/program.h"
 #include "sound/sound.h"
 
@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
     say(stderr, usage);
     return 2;
   }
-  if (scale >= 0) Screen_SetWindowScale(scale);
+  if (scale >= 0) Present_SetWindowScale(scale);
   if (silent) Sound_PlaySilently();
   return Program_Run(runGame);
 }
