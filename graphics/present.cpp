@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstdlib>
 #include <cstring>
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -312,10 +311,10 @@ static struct {
   std::vector<uint16_t> byteWeights;  // each column's weight, once for each of its four bytes
   std::vector<uint32_t> lefts, rights;
 #endif
-  std::vector<uint32_t> lines[2];  // two page rows stretched across, and which rows they are
-  int32_t lineRow[2];
+  std::vector<uint32_t> lines[2];  // buffers for page rows stretched across
 } filter;
 
+__attribute__((target_clones("avx2", "default")))
 static void mixRows(const uint32_t* a, const uint32_t* b, uint16_t weight, uint32_t* to, int32_t pixels) {
   const uint8_t *pa = reinterpret_cast<const uint8_t*>(a), *pb = reinterpret_cast<const uint8_t*>(b);
   uint8_t* out = reinterpret_cast<uint8_t*>(to);
@@ -377,14 +376,44 @@ static void stretchRow(const uint32_t* from, uint32_t* to) {
 }
 #endif
 
-// Page row y stretched across, from the two-line cache (a pass walks the rows downwards).
-static const uint32_t* stretched(const uint32_t* pixels, int32_t y) {
+// Two page rows stretched across, and which rows they are. A line lives in one of the two
+// buffers, or in an output row already written this pass (surface rows are not written twice).
+static struct {
+  int32_t row[2];
+  const uint32_t* at[2];
+} cache;
+
+static void remember(int32_t y, const uint32_t* at) {
+  int k = cache.row[0] < cache.row[1] ? 0 : 1;  // a pass walks the rows downwards
+  cache.row[k] = y, cache.at[k] = at;
+}
+
+static const uint32_t* cached(int32_t y) {
   for (int k = 0; k < 2; k++)
-    if (filter.lineRow[k] == y) return filter.lines[k].data();
-  int k = filter.lineRow[0] < filter.lineRow[1] ? 0 : 1;
-  stretchRow(pixels + size_t(y) * filter.pageW, filter.lines[k].data());
-  filter.lineRow[k] = y;
-  return filter.lines[k].data();
+    if (cache.row[k] == y) return cache.at[k];
+  return nullptr;
+}
+
+// Page row y stretched across, into a buffer that the other cached line does not use.
+static const uint32_t* stretched(const uint32_t* pixels, int32_t y) {
+  if (const uint32_t* at = cached(y)) return at;
+  // The older line gives way (remember replaces it), so its buffer may be taken when both are.
+  const uint32_t* newer = cache.at[cache.row[0] < cache.row[1] ? 1 : 0];
+  uint32_t* line = filter.lines[newer == filter.lines[0].data() ? 1 : 0].data();
+  stretchRow(pixels + size_t(y) * filter.pageW, line);
+  remember(y, line);
+  return line;
+}
+
+// Page row y stretched straight into output row to.
+static const uint32_t* place(const uint32_t* pixels, int32_t y, uint32_t* to) {
+  if (const uint32_t* at = cached(y)) {
+    std::memcpy(to, at, size_t(filter.shownW) * 4);
+  } else {
+    stretchRow(pixels + size_t(y) * filter.pageW, to);
+  }
+  remember(y, to);
+  return to;
 }
 
 static void filterPage(const uint32_t* pixels, int32_t w, int32_t h, uint32_t* target, int32_t stride, int32_t shownW,
@@ -405,17 +434,23 @@ static void filterPage(const uint32_t* pixels, int32_t w, int32_t h, uint32_t* t
     for (auto& line : filter.lines) line.resize(size_t(shownW));
     filter.pageW = w, filter.pageH = h, filter.shownW = shownW, filter.shownH = shownH;
   }
-  filter.lineRow[0] = filter.lineRow[1] = -1;
+  cache.row[0] = cache.row[1] = -1;
+  cache.at[0] = cache.at[1] = nullptr;
   const FilterStep* r = filter.rows.data();
-  for (int32_t y = 0; y < shownH; y++) {
+  for (int32_t y = 0, ahead = -1; y < shownH; y++) {
     uint32_t* to = target + size_t(y) * stride;
+    if (y == ahead) continue;
     if (r[y].weight == 0 && y > 0 && r[y - 1].weight == 0 && r[y - 1].left == r[y].left) {
       std::memcpy(to, to - stride, size_t(shownW) * 4);
     } else if (r[y].weight == 0) {
-      std::memcpy(to, stretched(pixels, r[y].left), size_t(shownW) * 4);
+      place(pixels, r[y].left, to);
     } else {
+      // A mixed row before a plain one of its lower page row writes that one first and reads it.
       const uint32_t* a = stretched(pixels, r[y].left);
-      mixRows(a, stretched(pixels, r[y].right), r[y].weight, to, shownW);
+      bool next = y + 1 < shownH && r[y + 1].weight == 0 && r[y + 1].left == r[y].right;
+      const uint32_t* b = next ? place(pixels, r[y].right, to + stride) : stretched(pixels, r[y].right);
+      if (next) ahead = y + 1;
+      mixRows(a, b, r[y].weight, to, shownW);
     }
   }
 }
