@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "game/game_state.h"
-#include "graphics/screen.h"
+#include "graphics/present.h"
 #include "runtime/program.h"
 #include "sound/sound.h"
 
@@ -13,7 +13,8 @@ static const char usage[] =
     "Hunt a hidden submarine from a helicopter. With no argument the game opens its window on\n"
     "the X display; click into the scope to drop a charge, press Q to leave.\n"
     "  --scale N     a window N times as large (N from 1 to 4), every pixel a sharp N x N block;\n"
-    "                auto picks the largest that fits the screen\n"
+    "                auto picks the largest that fits the screen; without it, the\n"
+    "                desktop's scale (GDK_SCALE, else Xft.dpi)\n"
     "  --no-sound    play in silence, as on a machine without an audio device\n";
 
 // Prints text on out; false when it could not be written (a full disk, a closed pipe).
@@ -53,7 +54,7 @@ int main(int argc, char** argv) {
     say(stderr, usage);
     return 2;
   }
-  if (scale >= 0) Screen_SetWindowScale(scale);
+  if (scale >= 0) Present_SetWindowScale(scale);
   if (silent) Sound_PlaySilently();
   return Program_Run(runGame);
 }

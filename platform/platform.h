@@ -101,6 +101,9 @@ bool Sys_DesktopSize(int32_t* width, int32_t* height);
 // The part of the desktop that windows may take (without panels and docks), or the whole
 // desktop when the window manager names none; false without a display. Main thread.
 bool Sys_WorkAreaSize(int32_t* width, int32_t* height);
+// The desktop's scale as its toolkits read it: GDK_SCALE (a whole number from 1) when set, else
+// Xft.dpi of the X resource database over 96, rounded down; 1 when neither says more. Main thread.
+int32_t Sys_DesktopScale();
 // Move the outer frame so that its top-left corner lies at desktop (x, y), size unchanged, and
 // remember that place. Game thread; waits (at most a few hundred ms) for the window manager.
 void Sys_WindowPlaceFrame(int32_t x, int32_t y);

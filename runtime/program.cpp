@@ -188,7 +188,8 @@ static bool eventPass() {
     if (endRequested.load()) shutdown();
     present = !present;
     if (present) {
-      Screen_Present();
+      // A new window surface moves the pointer in window pixels: the queue starts again there.
+      if (Screen_Present()) Mouse_RestartQueue();
     } else if (!eventPass()) {
       shutdown();
     }

@@ -22,6 +22,7 @@
 #include "graphics/blit.h"
 #include "graphics/color.h"
 #include "graphics/image.h"
+#include "graphics/present.h"
 #include "graphics/screen.h"
 #include "platform/platform.h"
 #include "runtime/clock.h"
@@ -124,6 +125,7 @@ void GameTest::SetUpTestSuite() {
   std::atexit(TTF_Quit);
   Sys_MarkMainThread();
   Mouse_InitQueueAt(0, 0);
+  Present_SetWindowScale(1);
   Screen_Init();
   Clock_SetDelayHook(recordDelay);
 
@@ -168,6 +170,7 @@ void GameTest::resetToLevelStart() {
 
   Mouse_InitQueueAt(0, 0);
   Mouse_SetMotionSkip(0);
+  Present_SetGeometry({0, 0, 800, 600, 800, 600});  // no pass runs: the window as it would be
   while (!Key_Read().empty()) {
   }
   stopAllSounds();
