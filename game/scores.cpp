@@ -127,7 +127,10 @@ int Scores_Print(FILE* out) {
     text = "No scores yet: a game that ends with a score above 0 is kept in " + Scores_Path() + "\n";
   } else {
     text = "The best games, kept in " + Scores_Path() + ":\n" + Scores_Heading() + "\n";
-    for (size_t i = 0; i < scores.stored.size(); i++) text += Scores_Line(scores.stored[i], int(i + 1), false) + "\n";
+    for (size_t i = 0; i < scores.stored.size(); i++) {
+      std::string line = Scores_Line(scores.stored[i], int(i + 1), false);
+      text += line.substr(0, line.find_last_not_of(' ') + 1) + "\n";
+    }
   }
   return std::fputs(text.c_str(), out) >= 0 && std::fflush(out) == 0 ? 0 : 1;
 }

@@ -20,13 +20,17 @@ namespace fs = std::filesystem;
 namespace {
 
 struct Scores : ::testing::Test {
-  std::string home = (fs::temp_directory_path() / "brine-scores-XXXXXX").string(), path;
+  std::string home = (fs::temp_directory_path() / "brine-scores-XXXXXX").string(), path, before;
   void SetUp() override {
     ASSERT_NE(mkdtemp(home.data()), nullptr);
+    before = getenv("XDG_DATA_HOME") ? getenv("XDG_DATA_HOME") : "";
     setenv("XDG_DATA_HOME", home.c_str(), 1);
     path = Scores_Path();
   }
-  void TearDown() override { fs::remove_all(home); }
+  void TearDown() override {
+    setenv("XDG_DATA_HOME", before.c_str(), 1);
+    fs::remove_all(home);
+  }
   // run in a child process: its exit status, or 128 + the signal that ended it.
   static int inChild(const std::function<int()>& run) {
     pid_t child = fork();
