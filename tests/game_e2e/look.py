@@ -38,9 +38,6 @@ Checks:
                                closeness Q of a shot at (X, Y)
   sametext FILE1 FILE2 R,G,B TOP HEIGHT   two saved pictures hold the same text in the band
   cleared                      the play area after a transit: eight green lights, the clean view
-  scores N MARKED              the failure screen's best scores: a heading and N lines in the
-                               8-pixel rows from y 472, the line MARKED (1 to N, 0 none, "any")
-                               between arrows
   plain X Y                    below the failure screen's texts nothing but the clean view, the
                                revealed boat and the mark of the last shot at (X, Y)
 """
@@ -397,28 +394,13 @@ def check_sametext(first, second, rgb, top, height):
     return off == 0 and masks[0].sum() > 0, f"{int(masks[0].sum())} text pixels, {off} differ"
 
 
-SCORES_TOP, SCORES_LEFT = 472, 240  # the 8-pixel rows of the table, its column of arrows
-
-
-def check_scores(img, count, marked):
-    rows = [text_pixels(img, colour(TRANSIT_TEXT), 125, SCORES_TOP + 8 * r, 675, SCORES_TOP + 8 * r + 7)[0]
-            for r in range(11)]
-    shown = [len(xs) >= 20 for xs in rows]
-    arrows = [r for r in range(1, 11) if ((rows[r] >= SCORES_LEFT) & (rows[r] < SCORES_LEFT + 8)).sum() > 0]
-    want = [int(count) > 0 and r <= int(count) for r in range(11)]
-    holds = shown == want and (arrows != [] if marked == "any" else arrows == ([int(marked)] if int(marked) else []))
-    return holds, f"{sum(shown)} rows of text (heading included), arrows on lines {arrows}"
-
-
 def check_plain(img, x, y):
     band = (125, 463, 675, 569)
     off = np.abs(region(img, *band) - clean(*band)).max(axis=2) > 0
     x, y = int(x) - band[0], int(y) - band[1]
     off[max(y - 36, 0):max(y + 37, 0), max(x - 36, 0):max(x + 37, 0)] = False  # the shot's mark
     ys, xs = np.nonzero(off)
-    if len(xs) == 0:
-        return True, "the clean view"
-    w, h = xs.max() - xs.min() + 1, ys.max() - ys.min() + 1
+    w, h = (np.ptp(xs) + 1, np.ptp(ys) + 1) if len(xs) else (0, 0)
     return w <= 71 and h <= 25, f"{len(xs)} pixels off the clean view in a box of {w} x {h}"
 
 
@@ -481,7 +463,7 @@ def main(argv):
         "title": check_title, "lights": check_lights, "sight": check_sight, "rocker": check_rocker,
         "knob": check_knob, "mark": check_mark, "same": check_same, "line": check_line,
         "textscreen": check_textscreen, "result": check_result, "needle": check_needle,
-        "scores": check_scores, "plain": check_plain, "cleared": check_cleared,
+        "plain": check_plain, "cleared": check_cleared,
     }
     end = time.monotonic() + wait
     while True:
