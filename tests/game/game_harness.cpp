@@ -20,6 +20,7 @@
 #include <mutex>
 #include <thread>
 
+#include "game/scores.h"
 #include "graphics/blit.h"
 #include "graphics/color.h"
 #include "graphics/image.h"
@@ -196,6 +197,7 @@ void GameTest::resetToLevelStart() {
 void GameTest::SetUp() {
   ASSERT_TRUE(start.started && start.black != 0) << "the game did not start up";
   resetToLevelStart();
+  std::filesystem::remove(Scores_Path());  // no best scores kept from an earlier test's game
 }
 
 void GameTest::TearDown() {
