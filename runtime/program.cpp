@@ -33,6 +33,7 @@ static std::atomic<bool> mainLoopRunning{false};  // from just before the game t
 static std::atomic<int32_t> fatalExitCode{-1};      // -1: none asked
 static std::atomic<bool> timerThreadStarted{false};
 static SDL_Cursor* arrowCursor;
+static void (*shutdownHook)();  // set before the threads start
 static bool keyRepeatOn;
 
 // Thrown by Program_End and caught only at the root of the game thread: the game's frames
@@ -105,6 +106,8 @@ static int gameThreadRoot(void*) {
   return 0;
 }
 
+void Program_OnShutdown(void (*hook)()) { shutdownHook = hook; }
+
 void Program_End() {
   endRequested = 1;
   threadsStopped.fetch_or(1);
@@ -146,6 +149,7 @@ static void takeFatalExit() {
     Sys_Sleep(16);
   }
   SDL_WaitThread(timerThread, nullptr);  // it has left its loop; only its return is left
+  if (shutdownHook != nullptr) shutdownHook();
   TextFile_CloseAll();
   SDL_ShowCursor(SDL_DISABLE);
   SDL_FreeCursor(arrowCursor);

@@ -39,6 +39,9 @@ Checks:
   sametext FILE1 FILE2 R,G,B TOP HEIGHT   two saved pictures hold the same text in the band
   fill                         with BRINE_FILL: the title filling the screen, against a model
                                of the scale (every other check reads the page from the screen)
+  cleared                      the play area after a transit: eight green lights, the clean view
+  plain X Y                    below the failure screen's texts nothing but the clean view, the
+                               revealed boat and the mark of the last shot at (X, Y)
 """
 import os
 import sys
@@ -211,6 +214,11 @@ def check_transit(img, gx, gy, limit, keep=None, stop=None):
         time.sleep(0.03)
         img = grab(gx, gy)
     return judge_transit(frames)
+
+
+def check_cleared(img):
+    off = int((np.abs(region(img, *VIEW) - clean(*VIEW)).max(axis=2) > 0).sum())
+    return off <= SIGHT * SIGHT and light_pattern(img) == "GGGGGGGG", f"{off} pixels off the clean view"
 
 
 def summary(frames):
@@ -434,6 +442,16 @@ def check_sametext(first, second, rgb, top, height):
     return off == 0 and masks[0].sum() > 0, f"{int(masks[0].sum())} text pixels, {off} differ"
 
 
+def check_plain(img, x, y):
+    band = (125, 463, 675, 569)
+    off = np.abs(region(img, *band) - clean(*band)).max(axis=2) > 0
+    x, y = int(x) - band[0], int(y) - band[1]
+    off[max(y - 36, 0):max(y + 37, 0), max(x - 36, 0):max(x + 37, 0)] = False  # the shot's mark
+    ys, xs = np.nonzero(off)
+    w, h = (np.ptp(xs) + 1, np.ptp(ys) + 1) if len(xs) else (0, 0)
+    return w <= 71 and h <= 25, f"{len(xs)} pixels off the clean view in a box of {w} x {h}"
+
+
 def result_screen(img):
     fail_text = check_line(img, TRANSIT_TEXT, 242, 22, 305)[0] and check_line(img, TRANSIT_TEXT, 400, 8, 352)[0]
     win_text = check_line(img, "150,10,10", 220, 22, 355)[0] and check_line(img, "150,10,10", 480, 8, 352)[0]
@@ -493,6 +511,7 @@ def main(argv):
         "title": check_title, "lights": check_lights, "sight": check_sight, "rocker": check_rocker,
         "knob": check_knob, "mark": check_mark, "same": check_same, "line": check_line,
         "textscreen": check_textscreen, "result": check_result, "needle": check_needle, "fill": check_fill,
+        "plain": check_plain, "cleared": check_cleared,
     }
     end = time.monotonic() + wait
     while True:
