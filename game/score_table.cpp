@@ -59,8 +59,8 @@ static bool parseEntry(const std::string& line, ScoreEntry* entry) {
 
 bool Scores_Parse(const std::string& bytes, std::vector<ScoreEntry>* table, std::string* why) {
   table->clear();
-  if (bytes.empty() || bytes.back() != '\n') {
-    *why = bytes.empty() ? "empty" : "cut short";
+  if (bytes.compare(0, sizeof heading - 1, heading) != 0 || bytes.back() != '\n') {
+    *why = bytes.compare(0, sizeof heading - 1, heading) != 0 ? "not a score table of this game" : "cut short";
     return false;
   }
   bool ended = false;
@@ -133,6 +133,8 @@ static std::string right(const std::string& text, size_t width) {
 std::string Scores_Heading() { return std::string(5, ' ') + right("Score", 7) + "  Levels  Game ended"; }
 
 std::string Scores_Line(const ScoreEntry& entry, int rank, bool marked) {
-  return std::string(marked ? ">" : " ") + right(std::to_string(rank), 2) + ". " + right(std::to_string(entry.score), 7) +
-         "  " + right(std::to_string(entry.levels), 6) + "  " + std::string(entry.ended, 16) + (marked ? " <" : "  ");
+  std::string line = marked ? ">" : " ";
+  line += right(std::to_string(rank), 2) + ". " + right(std::to_string(entry.score), 7) + "  ";
+  line += right(std::to_string(entry.levels), 6) + "  " + std::string(entry.ended, 16);
+  return line + (marked ? " <" : "  ");
 }
