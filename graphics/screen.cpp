@@ -15,6 +15,7 @@
 #include "runtime/error.h"
 #include "runtime/mouse.h"
 #include "runtime/program.h"
+#include "runtime/wake.h"
 
 int32_t screenPage, drawDest, drawSource;
 std::atomic<int32_t> presentOffsetX{0}, presentOffsetY{0}, presentScaleX{1}, presentScaleY{1};
@@ -25,6 +26,8 @@ static std::atomic<int32_t> fullScreenState{0};     // 0 window, 1 nearest mode,
 static std::atomic<bool> presenting{false};
 // Full-screen state the game thread asks the presenter to take, plus one; 0 = no request.
 static std::atomic<int32_t> fullScreenRequest{0};
+std::atomic<uint32_t> pageChanges{0};
+static std::atomic<uint32_t> presentedChanges{0};  // pageChanges when the last frame was copied
 
 static SDL_Surface* windowSurface;
 static int32_t windowWidth, windowHeight;
@@ -83,12 +86,18 @@ void Screen_StartPresenting() { presenting = true; }
 
 void Screen_RequestFullScreenToggle() { fullScreenToggles++; }
 
+bool Screen_PassWanted() {
+  return pageChanges.load() != presentedChanges.load(std::memory_order_relaxed) || pageSwapState.load() == 1 ||
+         windowSurfaceValid.load() == 0 || fullScreenToggles > 0 || fullScreenRequest.load() != 0;
+}
+
 bool Screen_IsFullScreen() { return fullScreenState.load(std::memory_order_relaxed) != 0; }
 
 // Ask the presenter for a full-screen state and wait (at most 2 s) until a pass has taken it.
 static void requestFullScreenState(int32_t state) {
   if (!presenting.load()) return;
   fullScreenRequest = state + 1;
+  Wake_Main();
   for (int waited = 0; fullScreenRequest.load() != 0 && !exitRequested.load() && waited < 200; waited++) Sys_Sleep(10);
 }
 
@@ -109,8 +118,10 @@ void Screen_Set(int32_t handle) {
   if (presenting.load()) {
     int32_t idle = 0;
     pageSwapState.compare_exchange_strong(idle, 1);
-    // Shutdown stops the presentation; the swap is then safe without its grant.
-    while (pageSwapState.load() != 2 && !exitRequested.load()) Sys_Sleep(0);
+    Wake_Main();
+    // Shutdown stops the presentation; the swap is then safe without its grant. Both are news.
+    for (uint32_t news = Wake_GameNews(); pageSwapState.load() != 2 && !exitRequested.load(); news = Wake_GameNews())
+      Wake_GameWait(news);
   }
   windowSurfaceValid = 0;
   ImageRecord* old = Image_Record(screenPage);
@@ -122,6 +133,7 @@ void Screen_Set(int32_t handle) {
   Image_Record(n)->ownership |= IMAGE_IS_SCREEN_PAGE;
   screenPage = drawDest = drawSource = n;
   pageSwapState = 0;
+  Screen_NoteChange();
 }
 
 void Screen_ChooseModes(const std::vector<ScreenMode>& modes, int32_t w, int32_t h, int* nearest, int* fourThree) {
@@ -231,7 +243,7 @@ static void copyPage(const ImageRecord* page, uint32_t* target, int32_t stride, 
 static bool grantPageSwap() {
   int32_t asked = 1;
   if (pageSwapState.compare_exchange_strong(asked, 2)) {
-    Sys_Sleep(0);
+    Wake_Game();
     return true;
   }
   return pageSwapState.load() == 2;
@@ -239,6 +251,7 @@ static bool grantPageSwap() {
 
 void Screen_Present() {
   if (grantPageSwap()) return;
+  presentedChanges.store(pageChanges.load(), std::memory_order_relaxed);
   const ImageRecord* page = Image_Record(screenPage);
   int32_t w = page->width, h = page->height;
 

@@ -11,12 +11,27 @@
 #include <cstdint>
 #include <vector>
 
+#include "runtime/wake.h"
+
 extern int32_t screenPage;  // image shown in the window
 extern int32_t drawDest;    // target of drawing, text and blits without a destination
 extern int32_t drawSource;  // default source of the blit
 
 // Page geometry in the window, for turning window coordinates into page coordinates.
 extern std::atomic<int32_t> presentOffsetX, presentOffsetY, presentScaleX, presentScaleY;
+
+// Moved on by every drawing operation when it is done (game thread), so that the presentation
+// copies the page only when something may have changed since its last copy.
+extern std::atomic<uint32_t> pageChanges;
+inline void Screen_NoteChange() {
+  pageChanges.fetch_add(1);
+  Wake_GameActed();
+  Wake_Main();
+}
+// Drawing operations note their change on the way out, whichever way they leave.
+struct ScreenChangeNote {
+  ~ScreenChangeNote() { Screen_NoteChange(); }
+};
 
 // Make image handle the screen page, the destination and the default source. Error 258.
 void Screen_Set(int32_t handle);
@@ -27,8 +42,12 @@ void Screen_Init();
 // (1 to 4), or with 0 the largest block whose window fits the desktop's work area. The mouse
 // code maps the pointer back through presentScaleX and presentScaleY; full screen keeps its rule.
 void Screen_SetWindowScale(int32_t scale);
-// Main thread: one presentation pass (the main loop calls it every other pass).
+// Main thread: one presentation pass. The main loop calls it when Screen_PassWanted, at most
+// once per display refresh.
 void Screen_Present();
+// Main thread: a pass has something to do: the page changed since the last copy, a page swap
+// or a full-screen change is asked, or the window surface must be cleared.
+bool Screen_PassWanted();
 // Main thread: the presentation loop runs from now on, so page swaps must be granted by it.
 void Screen_StartPresenting();
 // Main thread, key handling: Alt+Enter was pressed.
