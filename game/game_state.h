@@ -58,6 +58,9 @@ Outcome onLeftButton();
 Outcome fireShot();
 void showSuccess();
 void showFailure();
+// At the program's end, once the game thread has stopped: a game under way with a score above
+// 0 is kept among the best scores.
+void keepUnfinishedGame();
 void updateScopeView();
 
 // ---- shared helpers (level.cpp) ------------------------------------------------------------

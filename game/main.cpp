@@ -1,20 +1,26 @@
-// main.cpp: Brinemark's entry: answers --help and --version, takes the window scale and silent
-// play, refuses any other argument, and lets the runtime run the game on its game thread.
+// main.cpp: Brinemark's entry: answers --help, --version and --scores, takes the window scale,
+// silent play and play without kept scores, refuses any other argument, and lets the runtime
+// run the game on its game thread.
 #include <cstdio>
 #include <cstring>
 
 #include "game/game_state.h"
-#include "graphics/screen.h"
+#include "game/scores.h"
+#include "graphics/present.h"
 #include "runtime/program.h"
 #include "sound/sound.h"
 
 static const char usage[] =
-    "Usage: brinemark [--scale N|auto] [--no-sound] | --help | --version\n"
+    "Usage: brinemark [--scale N|auto] [--no-sound] [--no-scores] | --scores | --help | --version\n"
     "Hunt a hidden submarine from a helicopter. With no argument the game opens its window on\n"
     "the X display; click into the scope to drop a charge, press Q to leave.\n"
     "  --scale N     a window N times as large (N from 1 to 4), every pixel a sharp N x N block;\n"
-    "                auto picks the largest that fits the screen\n"
-    "  --no-sound    play in silence, as on a machine without an audio device\n";
+    "                auto picks the largest that fits the screen; without it, the\n"
+    "                desktop's scale (GDK_SCALE, else Xft.dpi)\n"
+    "  --no-sound    play in silence, as on a machine without an audio device\n"
+    "  --no-scores   keep no best scores: nothing read, written or shown\n"
+    "  --scores      print the best scores kept in $XDG_DATA_HOME/brinemark/scores\n"
+    "                (~/.local/share/brinemark/scores) and exit\n";
 
 // Prints text on out; false when it could not be written (a full disk, a closed pipe).
 static bool say(FILE* out, const char* text) { return std::fputs(text, out) >= 0 && std::fflush(out) == 0; }
@@ -31,13 +37,18 @@ int main(int argc, char** argv) {
   bool version = argc > 1 && std::strcmp(argv[1], "--version") == 0;
   if (argc == 2 && help) return say(stdout, usage) ? 0 : 1;
   if (argc == 2 && version) return say(stdout, "brinemark " BRINE_VERSION "\n") ? 0 : 1;
-  // Name the first argument that is not understood: after --help or --version, the extra one.
-  int bad = help || version ? 2 : 0;
+  bool table = argc > 1 && std::strcmp(argv[1], "--scores") == 0;
+  if (argc == 2 && table) return Scores_Print(stdout);
+  // Name the first argument that is not understood: after --help, --version or --scores, the
+  // extra one.
+  int bad = help || version || table ? 2 : 0;
   int scale = -1;
-  bool silent = false;
+  bool silent = false, unkept = false;
   for (int i = 1; i < argc && bad == 0; i++) {
     if (std::strcmp(argv[i], "--no-sound") == 0 && !silent) {
       silent = true;
+    } else if (std::strcmp(argv[i], "--no-scores") == 0 && !unkept) {
+      unkept = true;
     } else if (std::strcmp(argv[i], "--scale") == 0 && scale < 0 && i + 1 < argc) {
       scale = scaleOf(argv[++i]);
       if (scale < 0) {
@@ -53,7 +64,9 @@ int main(int argc, char** argv) {
     say(stderr, usage);
     return 2;
   }
-  if (scale >= 0) Screen_SetWindowScale(scale);
+  if (scale >= 0) Present_SetWindowScale(scale);
   if (silent) Sound_PlaySilently();
+  if (unkept) Scores_Disable();
+  Program_OnShutdown(keepUnfinishedGame);
   return Program_Run(runGame);
 }

@@ -1,8 +1,10 @@
-// results.cpp: the success and failure screens and the score.
+// results.cpp: the success and failure screens, the score, and the best scores kept of a game
+// that ends.
 #define STEP_FILE 7
 #include "game/step.h"
 
 #include "game/game_state.h"
+#include "game/scores.h"
 #include "graphics/blit.h"
 #include "graphics/color.h"
 #include "graphics/draw.h"
@@ -23,6 +25,25 @@ static void pressAnyKey(int32_t row) {
   Font_Set(8, 0, false); STEP;
   locate(row, 45); STEP;
   printItems({"Press any key"}); STEP;
+}
+
+// The best scores, in the 8-pixel font, in the dark band between the last designed line and the
+// foot of the view (rows 60 to 70, pixels 472 to 559), centred on the scope; this game's line
+// between arrows.
+static void showBestScores() {
+  const std::vector<ScoreEntry>& table = Scores_Table();
+  if (table.empty()) return;
+  const int32_t column = (400 - SCORES_LINE_WIDTH * 4) / 8 + 1;
+  locate(60, column); STEP;
+  printItems({Scores_Heading()}); STEP;
+  for (size_t i = 0; i < table.size(); i++) {
+    locate(61 + int32_t(i), column); STEP;
+    printItems({Scores_Line(table[i], int(i + 1), int(i) == Scores_Marked())}); STEP;
+  }
+}
+
+void keepUnfinishedGame() {
+  if (game.totalScore > 0) Scores_GameOver(game.totalScore, game.level);
 }
 
 void showSuccess() {
@@ -70,7 +91,11 @@ void showFailure() {
   locate(21, 380); STEP;
   printItems({number(game.totalScore)}); STEP;
   pressAnyKey(51); STEP;
+  // No step ends between keeping the game and clearing its score: an end of the program there
+  // would keep it a second time.
+  Scores_GameOver(game.totalScore, game.level);
   game.totalScore = 0; STEP;
   game.level = 0; STEP;
+  showBestScores(); STEP;
   waitForKey(); STEP;
 }

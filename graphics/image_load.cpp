@@ -4,7 +4,7 @@
 // The kind of a file is decided from its first bytes, never guessed by a decoder, and only PNG
 // and JPEG are decoded, each by its own library. A file of any other kind, or one that is cut
 // short, corrupt or larger than MAX_PIXELS, loads as -1 without an error; nothing decoded is
-// kept. A JPEG that lacks only its end-of-image marker is whole and loads.
+// kept. A Huffman-coded JPEG that lacks only its end-of-image marker is whole and loads.
 #include "graphics/image.h"
 
 #include <SDL.h>
@@ -46,7 +46,42 @@ static void pngRead(png_structp png, png_bytep data, size_t length) {
 static void pngFailed(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 static void pngWarned(png_structp, png_const_charp) {}
 
-// Decode straight into the pixels of a new image: libpng expands palette, grey, tRNS and
+// A palette picture's indices are turned into colours here, not by libpng, which paints an
+// index past the palette opaque black and says nothing of it: such a pixel is damage, and the
+// file is refused.
+struct PaletteColours {
+  uint32_t colours[256];  // 0xAARRGGBB, the palette's colours with their tRNS alphas
+  int count;
+};
+
+static int paletteColours(png_structp png, png_infop info, uint32_t* colours) {
+  png_colorp palette = nullptr;
+  png_bytep alphas = nullptr;
+  int count = 0, alphaCount = 0;
+  png_get_PLTE(png, info, &palette, &count);
+  png_get_tRNS(png, info, &alphas, &alphaCount, nullptr);
+  for (int i = 0; i < count; i++)
+    colours[i] = uint32_t(i < alphaCount ? alphas[i] : 255) << 24 | uint32_t(palette[i].red) << 16 |
+                 uint32_t(palette[i].green) << 8 | palette[i].blue;
+  return count;
+}
+
+// Called for each row after libpng unpacked it to one byte an index; widens it in place to
+// words, from the end.
+static void expandPalette(png_structp png, png_row_infop row, png_bytep data) {
+  const auto* palette = static_cast<const PaletteColours*>(png_get_user_transform_ptr(png));
+  for (size_t x = row->width; x-- > 0;) {
+    if (data[x] >= palette->count) png_error(png, "a pixel indexes past the palette");
+    std::memcpy(data + 4 * x, &palette->colours[data[x]], 4);
+  }
+  row->color_type = PNG_COLOR_TYPE_RGB_ALPHA;
+  row->channels = 4;
+  row->bit_depth = 8;
+  row->pixel_depth = 32;
+  row->rowbytes = size_t(row->width) * 4;
+}
+
+// Decode straight into the pixels of a new image: libpng expands grey, tRNS and
 // 16-bit samples to 8-bit B, G, R, A bytes, which are 0xAARRGGBB words on a little-endian
 // machine. Returns the record number, or 0.
 static int32_t loadPng(SDL_RWops* file) {
@@ -75,9 +110,17 @@ static int32_t loadPng(SDL_RWops* file) {
   png_read_info(png, info);
   uint32_t w = png_get_image_width(png, info), h = png_get_image_height(png, info);
   if (!sizeAllowed(w, h)) png_error(png, "too large");
-  png_set_expand(png);
+  PaletteColours palette;
+  if (png_get_color_type(png, info) == PNG_COLOR_TYPE_PALETTE) {
+    png_set_packing(png);
+    palette.count = paletteColours(png, info, palette.colours);
+    png_set_read_user_transform_fn(png, expandPalette);
+    png_set_user_transform_info(png, &palette, 8, 4);
+  } else {  // either would expand a palette too
+    png_set_expand(png);
+    png_set_gray_to_rgb(png);
+  }
   png_set_strip_16(png);
-  png_set_gray_to_rgb(png);
   if constexpr (std::endian::native == std::endian::little) {
     png_set_bgr(png);
     png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
@@ -193,11 +236,13 @@ static bool readScanHeader(ByteReader* r, int length, ScanCoverage* c) {
 // spends memory or time on them; whether the data suffices is the decoder's to judge. A file
 // that ends without its end-of-image marker must have had every coefficient of every component
 // from its scans: cut between two scans, the decoder would show what it has and say nothing.
+// An arithmetic-coded file must end in that marker: its decoder takes the end of the data as
+// zeros, which is how such data may legally end, so a cut in a scan would load unnoticed.
 static bool jpegWellFormed(SDL_RWops* file) {
   ByteReader r{file, {}, 0, 0};
   if (nextByte(&r) != 0xFF || nextByte(&r) != 0xD8) return false;
   ScanCoverage coverage{};
-  bool sized = false;
+  bool sized = false, arithmetic = false;
   int scans = 0;
   for (;;) {
     // Bytes between markers are entropy-coded data inside a scan, or stray bytes that the
@@ -221,6 +266,7 @@ static bool jpegWellFormed(SDL_RWops* file) {
       int h = nextByte(&r) * 256, h2 = nextByte(&r), w = nextByte(&r) * 256, w2 = nextByte(&r);
       if (h < 0 || h2 < 0 || w < 0 || w2 < 0 || !sizeAllowed(uint32_t(w + w2), uint32_t(h + h2))) return false;
       sized = true;
+      arithmetic = m >= 0xC9;
       coverage.progressive = (m & 3) == 2;
       if (!readFrameComponents(&r, length - 5, &coverage)) return false;
       continue;
@@ -231,7 +277,7 @@ static bool jpegWellFormed(SDL_RWops* file) {
     }
     if (!skipBytes(&r, length)) return false;
   }
-  return sized && scans > 0 && coverageComplete(coverage);
+  return sized && scans > 0 && coverageComplete(coverage) && !arithmetic;
 }
 
 // The decoder reads the file through this; at the end of the file it is given an end-of-image

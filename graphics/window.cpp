@@ -8,7 +8,7 @@
 
 #include "graphics/blit.h"
 #include "graphics/image.h"
-#include "graphics/screen.h"
+#include "graphics/present.h"
 #include "platform/platform.h"
 #include "runtime/error.h"
 #include "runtime/wake.h"
@@ -82,9 +82,8 @@ static void centre() {
   int32_t side = borderW / 2, title = borderH - side;
   int32_t desktopW, desktopH;
   if (!Sys_DesktopSize(&desktopW, &desktopH)) return;
-  const ImageRecord* page = Image_Record(screenPage);
-  int32_t shownW = page->width * presentScaleX, shownH = page->height * presentScaleY;
-  Sys_WindowPlaceFrame((desktopW - shownW) / 2 - side, (desktopH - shownH) / 2 - title);
+  PresentGeometry shown = Present_Geometry();
+  Sys_WindowPlaceFrame((desktopW - shown.shownW) / 2 - side, (desktopH - shown.shownH) / 2 - title);
 }
 
 void Window_Move(int32_t x, int32_t y, int32_t passed) {
@@ -94,7 +93,12 @@ void Window_Move(int32_t x, int32_t y, int32_t passed) {
   // The pause runs from the call: the wait for the first window is part of it, as the game's
   // first step comes when the window is still being made.
   uint32_t called = SDL_GetTicks();
-  if (Screen_IsFullScreen() || awaitNativeWindow() != SYS_WINDOW_KNOWN) return;
+  // A window held back for the game's first page is made later: it takes the place then.
+  if ((passed & WINDOW_AT) && Present_WindowHeldBack() && Sys_WindowHandleState() == SYS_WINDOW_NOT_YET) {
+    Sys_Sleep(100);
+    return Sys_WindowPlaceFrame(x, y);
+  }
+  if (Present_IsFullScreen() || awaitNativeWindow() != SYS_WINDOW_KNOWN) return;
   uint32_t waited = SDL_GetTicks() - called;
   if (waited < 100) Sys_Sleep(100 - waited);
   if (passed & WINDOW_AT) {

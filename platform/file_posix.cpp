@@ -1,10 +1,15 @@
-// file_posix.cpp: read-only files on POSIX for the text-file reader. Holds no state of its own:
-// a handle is the file descriptor, owned by whoever opened it.
+// file_posix.cpp: files on POSIX: read-only files for the text-file reader, and the kept-data
+// folder with its lock, whole reads and crash-safe replacement for the best scores. Holds no
+// state of its own but the tests' step hook: a handle is the file descriptor, owned by whoever
+// opened it.
 #include "platform/platform.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -77,3 +82,160 @@ int64_t Sys_FileSize(int32_t handle) {
 }
 
 void Sys_FileClose(int32_t handle) { close(handle); }
+
+// ---- kept data -----------------------------------------------------------------------------
+
+void (*Sys_FileReplaceStepHook)(int step);
+
+static void passStep(int step) {
+  if (Sys_FileReplaceStepHook != nullptr) Sys_FileReplaceStepHook(step);
+}
+
+static bool failed(std::string* why, const std::string& what) {
+  *why = what + ": " + std::strerror(errno);
+  return false;
+}
+
+static std::string folderOf(const std::string& path) {
+  size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string Sys_DataHome() {
+  const char* data = std::getenv("XDG_DATA_HOME");
+  if (data != nullptr && data[0] == '/') return data;  // a relative one is to be ignored
+  const char* home = std::getenv("HOME");
+  if (home == nullptr || home[0] == '\0') {
+    const passwd* user = getpwuid(getuid());
+    home = user != nullptr ? user->pw_dir : nullptr;
+  }
+  if (home == nullptr || home[0] == '\0') return "";
+  return std::string(home) + "/.local/share";
+}
+
+bool Sys_MakeFolders(const std::string& folder, std::string* why) {
+  for (size_t end = 1; end <= folder.size(); end++) {
+    if (end < folder.size() && folder[end] != '/') continue;
+    std::string part = folder.substr(0, end);
+    if (mkdir(part.c_str(), 0700) == 0) {
+      chmod(part.c_str(), 0700);  // whatever the umask left of it
+    } else if (errno != EEXIST) {
+      return failed(why, part);
+    }
+  }
+  struct stat info;
+  if (stat(folder.c_str(), &info) != 0) return failed(why, folder);
+  if (!S_ISDIR(info.st_mode)) {
+    errno = ENOTDIR;
+    return failed(why, folder);
+  }
+  return true;
+}
+
+int32_t Sys_FolderLock(const std::string& folder, std::string* why) {
+  int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return failed(why, folder), -1;
+  while (flock(fd, LOCK_EX) != 0) {
+    if (errno == EINTR) continue;
+    failed(why, "lock on " + folder);
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+void Sys_FolderUnlock(int32_t handle) { close(handle); }  // closing lets the lock go
+
+SysWholeRead Sys_FileReadWhole(const std::string& path, size_t limit, std::string* bytes, std::string* why) {
+  bytes->clear();
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0) return errno == ENOENT ? SYS_READ_MISSING : (failed(why, path), SYS_READ_FAILED);
+  struct stat info;
+  bool plain = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+  if (!plain) {
+    *why = path + ": not a plain file";
+    close(fd);
+    return SYS_READ_FAILED;
+  }
+  bytes->resize(limit + 1);
+  size_t got = 0;
+  while (got < bytes->size()) {
+    ssize_t n = read(fd, bytes->data() + got, bytes->size() - got);
+    if (n == 0) break;
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      failed(why, path);
+      close(fd);
+      bytes->clear();
+      return SYS_READ_FAILED;
+    }
+    got += size_t(n);
+  }
+  close(fd);
+  bytes->resize(got);
+  return got > limit ? SYS_READ_TOO_LARGE : SYS_READ_OK;
+}
+
+static bool writeAll(int fd, const char* data, size_t size) {
+  while (size > 0) {
+    ssize_t n = write(fd, data, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n == 0) errno = EIO;
+      return false;
+    }
+    data += n;
+    size -= size_t(n);
+  }
+  return true;
+}
+
+bool Sys_FileReplace(const std::string& path, const std::string& bytes, std::string* why) {
+  // The same name each time: writers hold the folder's lock, and a crash leaves at most one.
+  std::string fresh = path + ".new";
+  int fd = open(fresh.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
+  if (fd < 0) return failed(why, fresh);
+  passStep(SYS_REPLACE_OPENED);
+  size_t half = bytes.size() / 2;
+  bool written = fchmod(fd, 0600) == 0 && writeAll(fd, bytes.data(), half);
+  if (written) passStep(SYS_REPLACE_HALF_WRITTEN);
+  written = written && writeAll(fd, bytes.data() + half, bytes.size() - half);
+  if (written) passStep(SYS_REPLACE_WRITTEN);
+  written = written && fsync(fd) == 0;
+  if (!written) failed(why, fresh);
+  if (close(fd) != 0 && written) written = failed(why, fresh);
+  if (!written) {
+    unlink(fresh.c_str());  // a full disk gets its space back
+    return false;
+  }
+  passStep(SYS_REPLACE_FLUSHED);
+  if (rename(fresh.c_str(), path.c_str()) != 0) {
+    failed(why, path);
+    unlink(fresh.c_str());
+    return false;
+  }
+  passStep(SYS_REPLACE_RENAMED);
+  // The rename is done and seen by every reader; flushing the folder makes it last through a
+  // power cut. Should that fail, the new file still stands, so the replacement counts as made.
+  int folder = open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder >= 0) {
+    fsync(folder);
+    close(folder);
+  }
+  passStep(SYS_REPLACE_DONE);
+  return true;
+}
+
+std::string Sys_FileMoveAside(const std::string& path, const std::string& suffix, std::string* why) {
+  for (int n = 1; n <= 100; n++) {
+    std::string aside = path + suffix + (n == 1 ? "" : "-" + std::to_string(n));
+    struct stat info;
+    if (lstat(aside.c_str(), &info) == 0) continue;
+    if (rename(path.c_str(), aside.c_str()) == 0) return aside;
+    failed(why, path);
+    return "";
+  }
+  errno = EEXIST;
+  failed(why, path + suffix);
+  return "";
+}

@@ -123,6 +123,9 @@ bool Sys_DesktopSize(int32_t* width, int32_t* height);
 // The part of the desktop that windows may take (without panels and docks), or the whole
 // desktop when the window manager names none; false without a display. Main thread.
 bool Sys_WorkAreaSize(int32_t* width, int32_t* height);
+// The desktop's scale as its toolkits read it: GDK_SCALE (a whole number from 1) when set, else
+// Xft.dpi of the X resource database over 96, rounded down; 1 when neither says more. Main thread.
+int32_t Sys_DesktopScale();
 // Move the outer frame so that its top-left corner lies at desktop (x, y), size unchanged, and
 // remember that place. Game thread; waits (at most a few hundred ms) for the window manager.
 void Sys_WindowPlaceFrame(int32_t x, int32_t y);
@@ -159,3 +162,38 @@ int64_t Sys_FileRead(int32_t handle, uint64_t offset, void* buffer, uint32_t cou
 int64_t Sys_FileSize(int32_t handle);
 // Close a handle from Sys_FileOpenRead.
 void Sys_FileClose(int32_t handle);
+
+// ---- kept data (the best scores) ---------------------------------------------------------
+// The one file the program writes. Each call says why it failed in *why (the system's words).
+
+// The folder for this user's kept data: $XDG_DATA_HOME when it is an absolute path, else
+// $HOME/.local/share (the home from the user database when HOME is unset); "" when none.
+std::string Sys_DataHome();
+// Make folder and every missing folder above it, each new one open to its owner alone (0700).
+bool Sys_MakeFolders(const std::string& folder, std::string* why);
+// Take the lock of an existing folder, waiting while another process holds it. Every writer
+// of the folder's files holds it around its read, merge and write, so two never interleave.
+// Returns a handle (0 or more) for Sys_FolderUnlock, or -1.
+int32_t Sys_FolderLock(const std::string& folder, std::string* why);
+void Sys_FolderUnlock(int32_t handle);
+
+enum SysWholeRead { SYS_READ_OK, SYS_READ_MISSING, SYS_READ_TOO_LARGE, SYS_READ_FAILED };
+// Read a whole plain file of at most limit bytes (only limit + 1 are ever read).
+SysWholeRead Sys_FileReadWhole(const std::string& path, size_t limit, std::string* bytes, std::string* why);
+// Replace the file at path by one holding bytes, open to its owner alone (0600), so that a
+// crash or power cut at any moment leaves the old file or the new one, whole: the new one is
+// written beside it (path + ".new"), flushed to the disk, renamed over it, and the folder is
+// flushed. On failure the old file is untouched and the new one removed.
+bool Sys_FileReplace(const std::string& path, const std::string& bytes, std::string* why);
+// For tests: called (when set) as Sys_FileReplace passes each of these points.
+enum SysReplaceStep {
+  SYS_REPLACE_OPENED = 1, SYS_REPLACE_HALF_WRITTEN, SYS_REPLACE_WRITTEN, SYS_REPLACE_FLUSHED,
+  SYS_REPLACE_RENAMED, SYS_REPLACE_DONE
+};
+extern void (*Sys_FileReplaceStepHook)(int step);
+// Rename path to path + suffix, or + suffix + "-2", "-3", ... when that name is taken: an
+// existing file is never replaced. Returns the new path, or "".
+std::string Sys_FileMoveAside(const std::string& path, const std::string& suffix, std::string* why);
+
+// The local date and time of a calendar second: year, month, day, hour, minute, second.
+bool Sys_LocalTime(int64_t seconds, int fields[6]);

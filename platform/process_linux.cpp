@@ -60,6 +60,15 @@ bool Sys_CalendarTime(int64_t* seconds, uint32_t* ms) {
   return true;
 }
 
+bool Sys_LocalTime(int64_t seconds, int fields[6]) {
+  time_t when = time_t(seconds);
+  struct tm local;
+  if (localtime_r(&when, &local) == nullptr) return false;
+  const int values[6] = {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
+  for (int i = 0; i < 6; i++) fields[i] = values[i];
+  return true;
+}
+
 static void (*faultHandler)();
 
 static void onSigfpe(int) { faultHandler(); }

@@ -15,6 +15,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -191,6 +192,25 @@ bool Sys_WorkAreaSize(int32_t* width, int32_t* height) {
   }
   XCloseDisplay(display);
   return true;
+}
+
+int32_t Sys_DesktopScale() {
+  if (const char* gdk = std::getenv("GDK_SCALE"); gdk != nullptr && *gdk != '\0') {
+    char* end;
+    long scale = std::strtol(gdk, &end, 10);
+    if (*end == '\0' && scale >= 1) return int32_t(std::min(scale, 16L));
+  }
+  Display* display = XOpenDisplay(nullptr);
+  if (display == nullptr) return 1;
+  double dpi = 0;
+  // The resource string holds one "name:\tvalue" a line, as xrdb left it.
+  if (const char* resources = XResourceManagerString(display); resources != nullptr)
+    for (const char* line = resources; line != nullptr && *line != '\0'; line = std::strchr(line, '\n')) {
+      if (*line == '\n') line++;
+      if (std::strncmp(line, "Xft.dpi:", 8) == 0) dpi = std::strtod(line + 8, nullptr);
+    }
+  XCloseDisplay(display);
+  return dpi >= 192 ? int32_t(std::min(dpi / 96, 16.0)) : 1;
 }
 
 // The window manager answers a move on its own time: look for up to about 300 ms.

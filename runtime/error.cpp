@@ -2,7 +2,7 @@
 // pendingError and errorLine belong to the game thread; fatal codes may be raised anywhere.
 #include "runtime/error.h"
 
-#include "graphics/screen.h"
+#include "graphics/present.h"
 #include "platform/platform.h"
 #include "runtime/program.h"
 
@@ -119,18 +119,27 @@ void Error_DialogText(int32_t n, int32_t line, std::string* text, std::string* c
   }
 }
 
+// Full screen holds the keyboard and the pointer, so a box could not be answered there: ask the
+// presentation for a full-screen state (0, the window) and wait at most 2 s until a pass has
+// taken it. Shutdown stops the passes; the box then needs no wait.
+static void takeFullScreenState(int32_t state) {
+  Present_AskFullScreen(state);
+  for (int waited = 0; Present_FullScreenAsked() && !exitRequested.load() && waited < 200; waited++) Sys_Sleep(10);
+}
+
 void Error_RunDialog() {
   int32_t n = pendingError.load(std::memory_order_relaxed);
   std::string text, caption;
   Error_DialogText(n, errorLine, &text, &caption);
-  int32_t fullScreen = Screen_LeaveFullScreen();
+  int32_t fullScreen = Present_FullScreenState();
+  if (fullScreen != 0) takeFullScreenState(0);
   if (isCritical(n)) {
     Sys_MessageBox(text, caption, SYS_BOX_OK);
     Program_ExitAfterFatalError();
   }
   if (Sys_MessageBox(text, caption, SYS_BOX_YES_NO) == SYS_ANSWER_YES) {
     // The window comes back as it was before the box, full screen again if it was.
-    Screen_ReturnToFullScreen(fullScreen);
+    if (fullScreen != 0) takeFullScreenState(fullScreen);
     pendingError.store(0, std::memory_order_relaxed);
     return;
   }

@@ -13,7 +13,7 @@
 #include <atomic>
 #include <bitset>
 
-#include "graphics/screen.h"
+#include "graphics/present.h"
 #include "platform/platform.h"
 #include "runtime/error.h"
 #include "runtime/input_events.h"
@@ -105,7 +105,7 @@ void Key_OnKeyDown(const SDL_KeyboardEvent& event) {
     return;
   }
   if (mods.alt && (sym == SDLK_RETURN || sym == SDLK_KP_ENTER)) {
-    Screen_RequestFullScreenToggle();
+    Present_RequestFullScreenToggle();
     return;
   }
   if (mods.alt && sym >= SDLK_KP0 && sym <= SDLK_KP9) {

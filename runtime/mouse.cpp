@@ -1,4 +1,4 @@
-// mouse.cpp: the mouse queue, the motion-skip counter and the pointer's visibility flag.
+// mouse.cpp: the mouse queue and the motion-skip counter.
 //
 // The queue is a ring of 65,536 records with two indices. The main thread (event pass and
 // presentation) writes records and the newest index; the game thread moves the current index
@@ -19,8 +19,7 @@
 
 #include <atomic>
 
-#include "graphics/image.h"
-#include "graphics/screen.h"
+#include "graphics/present.h"
 #include "platform/platform.h"
 #include "runtime/error.h"
 #include "runtime/input_events.h"
@@ -33,7 +32,6 @@ static struct {
   std::atomic<int32_t> newest{0};               // record written last; main thread
   std::atomic<int32_t> current{0};              // record the game reads; game thread, overflow
   std::atomic<int32_t> motionSkip{1};           // motions still stored without movement
-  std::atomic<int32_t> cursorVisibilitySet{0};  // the game has shown or hidden the pointer
 } mouse;
 
 static void storeRecord(int32_t slot, const MouseRecord& r) {
@@ -77,31 +75,7 @@ void Mouse_InitQueueAt(int16_t x, int16_t y) {
   mouse.motionSkip = 1;
 }
 
-// The SDL 1.2 made over SDL 2 grabs the pointer in every full screen, and takes a hidden pointer
-// in a grabbed window for a request of relative motion: it stops saying where the pointer is.
-// There a hidden pointer is a blank cursor, and SDL's own pointer stays shown.
-static SDL_Cursor* blankCursor;     // made once at start-up, before the game thread
-static SDL_Cursor* cursorUnderBlank;
-
-bool Mouse_PointerShown() {
-  if (blankCursor == nullptr) return SDL_ShowCursor(SDL_QUERY) == SDL_ENABLE;
-  return SDL_GetCursor() != blankCursor;
-}
-
-void Mouse_ShowPointer(bool shown) {
-  if (blankCursor == nullptr) {
-    SDL_ShowCursor(shown ? SDL_ENABLE : SDL_DISABLE);
-  } else if (shown == (SDL_GetCursor() == blankCursor)) {
-    if (!shown) cursorUnderBlank = SDL_GetCursor();
-    SDL_SetCursor(shown ? cursorUnderBlank : blankCursor);
-  }
-}
-
 void Mouse_InitQueue() {
-  if (Screen_LibraryOverSdl2()) {
-    uint8_t none[4 * 8] = {};
-    blankCursor = SDL_CreateCursor(none, none, 8, 8, 0, 0);
-  }
   int x = 0, y = 0;
   SDL_GetMouseState(&x, &y);
   Mouse_InitQueueAt(int16_t(x), int16_t(y));
@@ -116,11 +90,11 @@ void Mouse_RestartQueue() {
   int x = 0, y = 0;
   SDL_GetMouseState(&x, &y);
   Mouse_RestartQueueAt(int16_t(x), int16_t(y));
+  // The motions that the new surface itself brings carry no movement.
+  mouse.motionSkip = 4;
 }
 
 void Mouse_SetMotionSkip(int32_t count) { mouse.motionSkip = count; }
-
-bool Mouse_CursorVisibilitySet() { return mouse.cursorVisibilitySet.load() != 0; }
 
 // Bit (button - 1) of a button set; SDL numbers buttons from 1, and no bit exists past 32.
 static int32_t buttonBit(uint8_t button) { return button >= 1 && button <= 32 ? int32_t(1u << (button - 1)) : 0; }
@@ -176,23 +150,21 @@ int32_t Mouse_Input() {
   }
 }
 
-// Window pixel -> page pixel: remove the offset, undo the pixel repeat, keep inside the page.
-static float toPage(int16_t window, int32_t offset, int32_t scale, int32_t size) {
-  int32_t v = window - offset;
-  if (v < 0) v = 0;
-  v /= scale;
-  if (v >= size) v = size - 1;
-  return float(v);
-}
-
+// The page pixel under the current record, through the presentation's offset and scale.
 float Mouse_X() {
   if (Error_Pending()) return 0;
-  return toPage(Mouse_Current().x, presentOffsetX.load(), presentScaleX.load(), Image_Record(screenPage)->width);
+  MouseRecord r = Mouse_Current();
+  int32_t x, y;
+  Present_WindowToPage(r.x, r.y, &x, &y);
+  return float(x);
 }
 
 float Mouse_Y() {
   if (Error_Pending()) return 0;
-  return toPage(Mouse_Current().y, presentOffsetY.load(), presentScaleY.load(), Image_Record(screenPage)->height);
+  MouseRecord r = Mouse_Current();
+  int32_t x, y;
+  Present_WindowToPage(r.x, r.y, &x, &y);
+  return float(y);
 }
 
 int32_t Mouse_Button(int32_t n) {
@@ -228,20 +200,20 @@ static void warpInPlace() {
 void Mouse_Hide() {
   if (Error_Pending()) return;
   WakeMainAfter wake;
-  mouse.cursorVisibilitySet = 1;
-  if (!Mouse_PointerShown()) return;
+  Present_TakePointerVisibility();
+  if (!Present_PointerShown()) return;
   warpInPlace();
-  Mouse_ShowPointer(false);
+  Present_ShowPointer(false);
   warpInPlace();
 }
 
 void Mouse_Show() {
   if (Error_Pending()) return;
   WakeMainAfter wake;
-  mouse.cursorVisibilitySet = 1;
+  Present_TakePointerVisibility();
   if (SDL_WM_GrabInput(SDL_GRAB_QUERY) == SDL_GRAB_ON) SDL_WM_GrabInput(SDL_GRAB_OFF);
-  if (Mouse_PointerShown()) return;
+  if (Present_PointerShown()) return;
   warpInPlace();
-  Mouse_ShowPointer(true);
+  Present_ShowPointer(true);
   warpInPlace();
 }

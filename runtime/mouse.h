@@ -2,7 +2,7 @@
 //
 // A ring of 65,536 MouseRecord entries filled by the main thread's event pass and walked by
 // the game thread with Mouse_Input; coordinates are window pixels, turned into screen-page
-// pixels by Mouse_X and Mouse_Y.
+// pixels by Mouse_X and Mouse_Y through the presentation's geometry.
 #pragma once
 
 #include <cstdint>
@@ -34,16 +34,10 @@ int32_t Mouse_Button(int32_t n);
 void Mouse_Hide();
 void Mouse_Show();
 
-// ---- for the presentation (main thread) ---------------------------------------------------
+// ---- main thread ---------------------------------------------------------------------------
 
 // Motions still to be stored without movement.
 void Mouse_SetMotionSkip(int32_t count);
 // After a new window surface: one record at the pointer's place (SDL_GetMouseState) with the
-// newest record's buttons; every unread record is dropped.
+// newest record's buttons, every unread record dropped, and the next 4 motions without movement.
 void Mouse_RestartQueue();
-// True once the game has shown or hidden the pointer itself.
-bool Mouse_CursorVisibilitySet();
-// Whether the pointer shows over the window, and showing or hiding it. Main thread before the
-// game has set the visibility itself, the game thread after.
-bool Mouse_PointerShown();
-void Mouse_ShowPointer(bool shown);

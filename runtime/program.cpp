@@ -34,6 +34,7 @@ static std::atomic<bool> mainLoopRunning{false};  // from just before the game t
 static std::atomic<int32_t> fatalExitCode{-1};      // -1: none asked
 static std::atomic<bool> timerThreadStarted{false};
 static SDL_Cursor* arrowCursor;
+static void (*shutdownHook)();  // set before the threads start
 static bool keyRepeatOn;
 
 // Thrown by Program_End and caught only at the root of the game thread: the game's frames
@@ -108,6 +109,8 @@ static int gameThreadRoot(void*) {
   return 0;
 }
 
+void Program_OnShutdown(void (*hook)()) { shutdownHook = hook; }
+
 void Program_End() {
   endRequested = 1;
   threadsStopped.fetch_or(1);
@@ -159,6 +162,7 @@ static void takeFatalExit() {
     Sys_Sleep(16);
   }
   SDL_WaitThread(timerThread, nullptr);  // it has left its loop; only its return is left
+  if (shutdownHook != nullptr) shutdownHook();
   TextFile_CloseAll();
   SDL_ShowCursor(SDL_DISABLE);
   SDL_FreeCursor(arrowCursor);
@@ -225,7 +229,8 @@ static const int32_t keyRepeatLookMs = 16;
       uint32_t since = SDL_GetTicks() - lastFrame;
       if (since >= frameSpacingMs) {
         Wake_MainAwake();
-        Screen_Present();
+        // A new window surface moves the pointer in window pixels: the queue starts again there.
+        if (Screen_Present()) Mouse_RestartQueue();
         lastFrame = SDL_GetTicks();
         continue;
       }

@@ -29,6 +29,10 @@ using GameEntry = void (*)();
 // audio device cannot be opened); returns 0 only when a thread cannot be created.
 int Program_Run(GameEntry entry);
 
+// hook runs once at the program's orderly end (a window close, the quit key, Break, "No" in the
+// error box, SIGTERM), on the main thread once the game thread has stopped, before the exit.
+void Program_OnShutdown(void (*hook)());
+
 // End the program from the game thread: ask for shutdown, wait for it to begin, and end the
 // game thread on the spot. Never returns; no game step runs after it.
 [[noreturn]] void Program_End();

@@ -48,13 +48,13 @@ bool readWhole(const std::string& fileName, std::vector<uint8_t>* bytes) {
   int got;
   do {
     size_t at = bytes->size();
-    if (at >= MAX_FILE_BYTES) break;
+    if (at > MAX_FILE_BYTES) break;  // a byte past the bound is enough to refuse the file
     bytes->resize(at + 65536);
     got = SDL_RWread(file, bytes->data() + at, 1, 65536);
     bytes->resize(at + size_t(std::max(got, 0)));
   } while (got > 0);
   SDL_RWclose(file);
-  return bytes->size() < MAX_FILE_BYTES;
+  return bytes->size() <= MAX_FILE_BYTES;
 }
 
 // The whole file in memory, read by both decoders through their own callback sets.
@@ -87,11 +87,13 @@ const char* vorbisLayout(int channels) {
 }
 
 // A hole or a broken link in the stream ends the sound there, and so does a link of another
-// rate or channel count.
+// rate or channel count. The stream is read as one that cannot seek: vorbisfile then decodes
+// the links one after the other, and never first walks them all to measure them, which loses
+// memory of its own on a link that breaks off in its headers (and would refuse the whole file).
 bool decodeOgg(const std::vector<uint8_t>& file, Pcm* pcm) {
   Memory memory{&file, 0};
   OggVorbis_File vorbis;
-  if (ov_open_callbacks(&memory, &vorbis, nullptr, 0, ov_callbacks{memoryRead, memorySeek, nullptr, memoryTell}) != 0)
+  if (ov_open_callbacks(&memory, &vorbis, nullptr, 0, ov_callbacks{memoryRead, nullptr, nullptr, memoryTell}) != 0)
     return false;
   const vorbis_info* info = ov_info(&vorbis, -1);
   bool fits = info->channels >= 1 && info->channels <= MAX_CHANNELS;
@@ -159,6 +161,60 @@ bool decodeSndfile(const std::vector<uint8_t>& bytes, Pcm* pcm) {
   }
   sf_close(file);
   return fits;
+}
+
+// What a WAV's chunks say of its sound: the coding, the frames its fact chunk counts (0 for
+// none) and where its data lies, as much of it as the file holds. Its LIST chunks (names,
+// comments, markers) become JUNK chunks, which libsndfile skips: its reader of their contents
+// spins for hours on a damaged size.
+struct WavLayout {
+  uint32_t coding = 0, channels = 0, blockAlign = 0, fact = 0;
+  size_t dataBytes = 0;
+  bool cut = false;  // the file ends inside its data
+};
+
+WavLayout wavLayout(std::vector<uint8_t>& file) {
+  WavLayout wav;
+  bool bigEndian = std::memcmp(file.data(), "RIFX", 4) == 0;
+  auto number = [&](size_t at, size_t bytes) {
+    uint32_t value = 0;
+    for (size_t i = 0; i < bytes; i++) value |= uint32_t(file[at + (bigEndian ? bytes - 1 - i : i)]) << (8 * i);
+    return value;
+  };
+  for (size_t at = 12; at + 8 <= file.size();) {
+    size_t size = number(at + 4, 4), body = at + 8, present = std::min(size, file.size() - body);
+    if (std::memcmp(&file[at], "fmt ", 4) == 0 && present >= 14)
+      wav.coding = number(body, 2), wav.channels = number(body + 2, 2), wav.blockAlign = number(body + 12, 2);
+    else if (std::memcmp(&file[at], "fact", 4) == 0 && present >= 4)
+      wav.fact = number(body, 4);
+    else if (std::memcmp(&file[at], "data", 4) == 0)
+      wav.dataBytes = present, wav.cut = present < size;
+    else if (std::memcmp(&file[at], "LIST", 4) == 0)
+      std::memcpy(&file[at], "JUNK", 4);
+    if (size > file.size() - body) break;
+    at = body + size + (size & 1);
+  }
+  return wav;
+}
+
+// The frames that bytes of one IMA or MS ADPCM block carry: a header per channel, then codes of
+// 4 bits (IMA's in words of 8 per channel). 0 for other codings.
+size_t adpcmFrames(const WavLayout& wav, size_t bytes) {
+  size_t channels = wav.channels, head = channels * (wav.coding == 0x11 ? 4 : 7);
+  if (channels == 0 || (wav.coding != 0x11 && wav.coding != 2) || bytes < head) return 0;
+  return wav.coding == 0x11 ? 1 + (bytes - head) / (4 * channels) * 8 : 2 + (bytes - head) * 2 / channels;
+}
+
+// The frames a WAV plays, of those decoded. A block-coded file (ADPCM, GSM) fills its last block
+// up with frames that are not part of the sound, and its fact chunk says where the sound ends;
+// a count of 0 is taken as none (writers that cannot seek back leave it so). An ADPCM file cut
+// inside a block plays the frames its bytes carry, no more.
+size_t wavFrames(const WavLayout& wav, size_t decoded) {
+  size_t frames = wav.fact > 0 ? std::min<size_t>(decoded, wav.fact) : decoded;
+  size_t block = wav.blockAlign, rest = block == 0 ? 0 : wav.dataBytes % block;
+  if (wav.cut && rest > 0 && adpcmFrames(wav, block) > 0)
+    frames = std::min(frames, wav.dataBytes / block * adpcmFrames(wav, block) + adpcmFrames(wav, rest));
+  return frames;
 }
 
 // ---- channels, rate, format -------------------------------------------------------------------
@@ -277,13 +333,23 @@ Mix_Chunk* Sound_Decode(const std::string& fileName) {
   bool decoded = false;
   if (std::memcmp(head, "OggS", 4) == 0) decoded = decodeOgg(file, &pcm);
   // Only these three kinds go to libsndfile: each more kind it reads is more code a damaged
-  // file can reach.
-  else if ((std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "WAVE", 4) == 0) ||
-           (std::memcmp(head, "FORM", 4) == 0 && (std::memcmp(head + 8, "AIFF", 4) == 0 || std::memcmp(head + 8, "AIFC", 4) == 0)) ||
-           (file.size() >= 20 && std::memcmp(head, "Creative Voice File\x1A", 20) == 0))
+  // file can reach. A WAV may be big-endian (RIFX).
+  else if ((std::memcmp(head, "RIFF", 4) == 0 || std::memcmp(head, "RIFX", 4) == 0) && std::memcmp(head + 8, "WAVE", 4) == 0) {
+    WavLayout wav = wavLayout(file);
+    // libsndfile drops an MS ADPCM block that the file ends in; filled up with zero codes it is
+    // decoded, and what they add is cut off again.
+    if (wav.cut && wav.coding == 2 && wav.blockAlign > 0 && wav.dataBytes % wav.blockAlign > 0)
+      file.resize(file.size() + wav.blockAlign - wav.dataBytes % wav.blockAlign);
+    decoded = decodeSndfile(file, &pcm);
+    if (decoded) pcm.samples.resize(wavFrames(wav, pcm.samples.size() / size_t(pcm.channels)) * size_t(pcm.channels));
+  } else if ((std::memcmp(head, "FORM", 4) == 0 && (std::memcmp(head + 8, "AIFF", 4) == 0 || std::memcmp(head + 8, "AIFC", 4) == 0)) ||
+             (file.size() >= 20 && std::memcmp(head, "Creative Voice File\x1A", 20) == 0))
     decoded = decodeSndfile(file, &pcm);
   std::vector<uint8_t>().swap(file);
-  if (!decoded || pcm.samples.empty() || pcm.rate < 1) return nullptr;
+  if (!decoded || pcm.rate < 1) return nullptr;
+  // A file cut in the middle of a frame ends in part of one, which no device can play.
+  pcm.samples.resize(pcm.samples.size() - pcm.samples.size() % size_t(pcm.channels));
+  if (pcm.samples.empty()) return nullptr;
   if (!mixDown(&pcm, channels == 1 ? 1 : 2) || !resample(&pcm, rate) || pcm.samples.empty()) return nullptr;
   return chunkFor(pcm, format, channels);
 }

@@ -201,6 +201,8 @@ TEST_F(Fonts, DamagedFontFilesLoadOrFailWithoutHarm) {
   std::string path = ::testing::TempDir() + "damaged.ttf";
   writeFile(path, std::vector<uint8_t>(original.begin(), original.begin() + long(original.size() / 3)));
   EXPECT_NE(Font_Load(path, 22.0, "", false), 0);
+  writeFile(path, std::vector<uint8_t>(original.begin(), original.begin() + long(original.size() / 10)));
+  EXPECT_EQ(Font_Load(path, 22.0, "", false), -1);  // opens, and draws every character blank
   std::vector<uint8_t> noGlyphs = original;  // opens, and renders nothing
   noGlyphs[fontTable(original, "maxp").first + 4] = noGlyphs[fontTable(original, "maxp").first + 5] = 0;
   writeFile(path, noGlyphs);

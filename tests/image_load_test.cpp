@@ -45,7 +45,7 @@ static void writePng(const std::string& path, int w, int h, const std::vector<ui
   ASSERT_TRUE(png_image_write_to_file(&image, path.c_str(), 0, rgba.data(), 0, nullptr));
 }
 
-enum JpegScans { ONE_SCAN, RESTARTS, PROGRESSIVE, SCAN_PER_COMPONENT };
+enum JpegScans { ONE_SCAN, RESTARTS, PROGRESSIVE, SCAN_PER_COMPONENT, ARITHMETIC, ARITHMETIC_PROGRESSIVE };
 
 // A w x h JPEG of one colour at the best quality.
 static void writeJpeg(const std::string& path, int w, int h, uint8_t r, uint8_t g, uint8_t b, JpegScans scans = ONE_SCAN) {
@@ -63,7 +63,8 @@ static void writeJpeg(const std::string& path, int w, int h, uint8_t r, uint8_t 
   jpeg_set_defaults(&cinfo);
   jpeg_set_quality(&cinfo, 100, TRUE);
   static const jpeg_scan_info perComponent[3] = {{1, {0}, 0, 63, 0, 0}, {1, {1}, 0, 63, 0, 0}, {1, {2}, 0, 63, 0, 0}};
-  if (scans == PROGRESSIVE) jpeg_simple_progression(&cinfo);
+  if (scans == PROGRESSIVE || scans == ARITHMETIC_PROGRESSIVE) jpeg_simple_progression(&cinfo);
+  cinfo.arith_code = scans >= ARITHMETIC;
   if (scans == RESTARTS) cinfo.restart_interval = 1;
   if (scans == SCAN_PER_COMPONENT) {
     cinfo.scan_info = perComponent;
@@ -178,19 +179,27 @@ TEST_F(ImageLoadTest, MissingEmptyAndForeignFilesGiveMinusOne) {
   expectRefused(tempPath("sig.png"), "png signature only");
 }
 
-// Every cut of a good file, and a flipped byte in its header, is refused; only a JPEG cut in
-// its end-of-image marker is whole and loads. A JPEG whose data ends early, or is damaged, is
-// refused even when its end marker follows.
+// Every cut of a good file, and a flipped byte in its header, is refused; only a Huffman-coded
+// JPEG cut in its end-of-image marker is whole and loads. A JPEG whose data ends early, or is
+// damaged, is refused even when its end marker follows; so is a PNG pixel past its palette.
 TEST_F(ImageLoadTest, TruncatedAndCorruptFilesGiveMinusOne) {
   static const uint8_t SOS[2] = {0xFF, 0xDA}, RST1[2] = {0xFF, 0xD1};
   std::string png = tempPath("whole.png"), jpg = tempPath("whole.jpg"), restarts = tempPath("restarts.jpg"),
-              progressive = tempPath("progressive.jpg"), threeScans = tempPath("three-scans.jpg"), cut = tempPath("cut");
+              progressive = tempPath("progressive.jpg"), threeScans = tempPath("three-scans.jpg"), cut = tempPath("cut"),
+              arithmetic = tempPath("arithmetic.jpg"), arithmeticProgressive = tempPath("arithmetic-progressive.jpg");
   writePng(png, 40, 30, testPattern(40, 30));
   writeJpeg(jpg, 40, 30, 10, 20, 30);
   writeJpeg(restarts, 40, 30, 10, 20, 30, RESTARTS);
   writeJpeg(progressive, 40, 30, 10, 20, 30, PROGRESSIVE);
   writeJpeg(threeScans, 40, 30, 10, 20, 30, SCAN_PER_COMPONENT);
-  for (const std::string& path : {png, jpg, restarts, progressive, threeScans}) {
+  writeJpeg(arithmetic, 40, 30, 10, 20, 30, ARITHMETIC);
+  writeJpeg(arithmeticProgressive, 40, 30, 10, 20, 30, ARITHMETIC_PROGRESSIVE);
+  png_image palette{.version = PNG_IMAGE_VERSION, .width = 2, .height = 1, .format = PNG_FORMAT_RGB_COLORMAP, .colormap_entries = 3};
+  static const uint8_t colours[9] = {255, 0, 0, 0, 255, 0, 0, 0, 255}, indices[2] = {0, 3};  // 2 bits a pixel, 3 past the palette
+  ASSERT_TRUE(png_image_write_to_file(&palette, tempPath("palette.png").c_str(), 0, indices, 0, colours));
+  expectRefused(tempPath("palette.png"), "a pixel indexes past its palette");
+  for (const std::string& path : {png, jpg, restarts, progressive, threeScans, arithmetic, arithmeticProgressive}) {
+    bool huffman = path != arithmetic && path != arithmeticProgressive;
     std::vector<uint8_t> bytes = readBytes(path);
     ASSERT_GT(bytes.size(), 100u);
     int32_t whole = Image_Load(path, 32, 1);
@@ -199,7 +208,7 @@ TEST_F(ImageLoadTest, TruncatedAndCorruptFilesGiveMinusOne) {
     // in the first and the last 64 bytes, every 37th in between.
     for (size_t length = 1; length < bytes.size(); length += path != png || length < 64 || length + 64 >= bytes.size() ? 1 : 37) {
       writeBytes(cut, std::vector<uint8_t>(bytes.begin(), bytes.begin() + std::ptrdiff_t(length)));
-      if (path == png || length + 2 < bytes.size()) {
+      if (path == png || length + 2 < bytes.size() || !huffman) {
         expectRefused(cut, path + " cut at " + std::to_string(length));
         continue;
       }
@@ -208,7 +217,7 @@ TEST_F(ImageLoadTest, TruncatedAndCorruptFilesGiveMinusOne) {
       const uint32_t* pixels = Image_Record(-whole)->pixels;
       EXPECT_TRUE(std::equal(pixels, pixels + 1200, Image_Record(-h)->pixels)) << length;
     }
-    if (path != png) {  // the last data bytes gone, the end marker kept
+    if (path != png && huffman) {  // the last data bytes gone, the end marker kept
       std::vector<uint8_t> early(bytes.begin(), bytes.end() - 6);
       early.insert(early.end(), {0xFF, 0xD9});
       writeBytes(cut, early);

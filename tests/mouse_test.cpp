@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "graphics/image.h"
+#include "graphics/present.h"
 #include "graphics/screen.h"
 #include "runtime/error.h"
 #include "runtime/input_events.h"
@@ -45,8 +46,7 @@ struct MouseTest : ::testing::Test {
     pendingError = 0;
     Mouse_InitQueueAt(10, 20);
     Mouse_SetMotionSkip(0);
-    presentOffsetX = presentOffsetY = 0;
-    presentScaleX = presentScaleY = 1;
+    Present_SetGeometry({0, 0, 800, 600, 800, 600});
     Image_InitTable();
     if (page == 0) page = Image_Create(800, 600);
     screenPage = page;
@@ -227,11 +227,7 @@ TEST_F(MouseTest, PositionClampsAtAllFourEdgesOfThePage) {
 
 TEST_F(MouseTest, PositionUndoesTheFullScreenOffsetAndDoubling) {
   // A 320 x 200 page doubled in a 1024 x 768 mode: offsets (1024 - 640) / 2 and (768 - 400) / 2.
-  int32_t small = Image_Create(320, 200);
-  screenPage = small;
-  presentScaleX = presentScaleY = 2;
-  presentOffsetX = 192;
-  presentOffsetY = 184;
+  Present_SetGeometry({192, 184, 640, 400, 320, 200});
   const struct {
     int16_t x, y;
     float px, py;
@@ -243,8 +239,6 @@ TEST_F(MouseTest, PositionUndoesTheFullScreenOffsetAndDoubling) {
     EXPECT_EQ(Mouse_X(), c.px) << c.x;
     EXPECT_EQ(Mouse_Y(), c.py) << c.y;
   }
-  screenPage = page;
-  Image_Release(small);
 }
 
 TEST_F(MouseTest, ButtonNumbersTwoRightAndThreeMiddle) {

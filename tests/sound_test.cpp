@@ -145,6 +145,8 @@ struct Damaged {
   size_t at;
   std::vector<uint8_t> bytes;
   bool plays = false;
+  size_t cutTo = SIZE_MAX;  // the file's length, when it is cut
+  size_t frames = 0;        // when it plays and this is given: its frames at the device's rate
 };
 
 TEST_F(SoundTable, FilesThatCannotBeDecodedGiveZeroAndTakeNoHandle) {
@@ -165,6 +167,9 @@ TEST_F(SoundTable, FilesThatCannotBeDecodedGiveZeroAndTakeNoHandle) {
   // 8-bit mono at 100 Hz, 100,000 frames: 44 M samples once resampled to stereo at 22,050 Hz.
   std::vector<uint8_t> slow = {100, 0, 0, 0, 100, 0, 0, 0, 1, 0, 8, 0, 'd', 'a', 't', 'a', 0xA0, 0x86, 1, 0};
   slow.resize(slow.size() + 100000, 0x80);
+  const size_t MiB64 = size_t(64) << 20;
+  std::vector<uint8_t> bos = readFile(seeds + "tone.ogg");  // a link that starts, and ends there
+  bos.resize(58);
   const Damaged damaged[] = {
       {"VOC of 0 channels", "tone16-stereo.voc", 35, {0}},
       {"VOC at 10 Hz", "tone16-stereo.voc", 30, {10, 0, 0, 0}},
@@ -175,11 +180,21 @@ TEST_F(SoundTable, FilesThatCannotBeDecodedGiveZeroAndTakeNoHandle) {
       {"AIFF whose sound starts past its chunk", "tone.aiff", 46, {0x7F, 0xFF, 0xFF, 0xFF}},
       {"IMA ADPCM, blocks of 0 bytes", "ima-adpcm.wav", 32, {0, 0}},
       {"MS ADPCM, blocks of 0 bytes", "ms-adpcm.wav", 32, {0, 0}},
-      {"MS ADPCM, predictor past the table (decoded with the first)", "ms-adpcm.wav", 78, {7}, true},
+      {"MS ADPCM, predictor past the table (decoded with the first)", "ms-adpcm.wav", 90, {7}, true},
       {"WAV, fmt chunk of 4 GB", "pcm16-stereo.wav", 16, {0xF0, 0xFF, 0xFF, 0xFF}},
       {"WAV of 9 channels", "pcm8.wav", 22, {9}},
       {"VOC past the sample bound in silence blocks (the sound block plays)", "tone16-stereo.voc", 26, silence, true},
       {"WAV past the sample bound once resampled", "pcm8.wav", 24, slow},
+      {"stereo at the device's rate cut in a frame", "pcm16-stereo.wav", 24, {0x22, 0x56, 0, 0, 0x88, 0x58, 1}, true, 446, 100},
+      {"stereo AIFC at the device's rate cut in a frame", "sowt.aifc", 40, {0x40, 0x0D, 0xAC, 0x44}, true, 474, 100},
+      {"OGG whose second link ends in its first page (plays the first)", "channels5.ogg", 8192, bos, true},
+      {"WAV whose fact chunk counts 1,000 frames of its 2,205", "pcm16-device-rate.wav", 4454, {'f', 'a', 'c', 't', 4, 0, 0, 0, 0xE8, 3, 0, 0}, true, SIZE_MAX, 1000},
+      {"IMA ADPCM at the device's rate cut 14 bytes into its fourth block", "ima-adpcm.wav", 24, {0x22, 0x56}, true, 470, 788},
+      {"MS ADPCM at the device's rate cut 17 bytes into its fourth block", "ms-adpcm.wav", 24, {0x22, 0x56}, true, 491, 754},
+      {"WAV whose LIST chunk holds one of 4 GB (libsndfile's reader spun)", "pcm8.wav", 844,
+       {'L', 'I', 'S', 'T', 0, 0x27, 0, 0, 0, 0, 0, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xEF, 0xFF, 0xFF, 0xFF}, true},
+      {"WAV of 64 MiB", "pcm16-device-rate.wav", MiB64 - 1, {0}, true, SIZE_MAX, 2205},
+      {"WAV of 64 MiB and a byte", "pcm16-device-rate.wav", MiB64, {0}},
   };
   uint32_t playing = 0;
   for (const Damaged& d : damaged) {
@@ -187,9 +202,16 @@ TEST_F(SoundTable, FilesThatCannotBeDecodedGiveZeroAndTakeNoHandle) {
     ASSERT_FALSE(file.empty()) << d.seed;
     file.resize(std::max(file.size(), d.at + d.bytes.size()));
     std::copy(d.bytes.begin(), d.bytes.end(), file.begin() + long(d.at));
+    file.resize(std::min(file.size(), d.cutTo));
     writeFile(tempPath("damaged"), file);
-    EXPECT_EQ(Sound_Open(tempPath("damaged"), "vol,sync", true) != 0, d.plays) << d.what;
-    playing += d.plays;
+    int32_t handle = Sound_Open(tempPath("damaged"), "vol,sync", true);
+    EXPECT_EQ(handle != 0, d.plays) << d.what;
+    if (handle == 0) continue;
+    playing++;
+    EXPECT_EQ(slotOf(handle)->chunk->alen % 4, 0u) << d.what;  // whole frames
+    if (d.frames) {
+      EXPECT_EQ(slotOf(handle)->chunk->alen / 4, d.frames) << d.what;
+    }
   }
   EXPECT_EQ(openFiles(), files);
   EXPECT_EQ(Sound_HandleCounter(), counter + playing);

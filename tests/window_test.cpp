@@ -1,9 +1,11 @@
 // The window's icon picture and the checks of Window_Move that need no window.
 #include <SDL.h>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
+#include "graphics/present.h"
 #include "graphics/window.h"
 #include "graphics_fixture.h"
 
@@ -76,6 +78,7 @@ class Presentation : public ::testing::Test {
   static void SetUpTestSuite() {
     SDL_putenv(const_cast<char*>("SDL_VIDEODRIVER=dummy"));
     ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
+    Present_SetWindowScale(1);
     Screen_Init();
   }
   static void TearDownTestSuite() { SDL_QuitSubSystem(SDL_INIT_VIDEO); }
@@ -96,31 +99,33 @@ class Presentation : public ::testing::Test {
   // Alt+Enter presses, each taken by a pass of its own.
   static void toggle(int presses) {
     for (int i = 0; i < presses; i++) {
-      Screen_RequestFullScreenToggle();
+      Present_RequestFullScreenToggle();
       Screen_Present();
     }
   }
   static void backToWindow() {
-    for (int i = 0; i < 3 && Screen_IsFullScreen(); i++) toggle(1);
-    ASSERT_FALSE(Screen_IsFullScreen());
+    for (int i = 0; i < 3 && Present_IsFullScreen(); i++) toggle(1);
+    ASSERT_FALSE(Present_IsFullScreen());
   }
-  // The surface is w x h, full screen or not, with the page drawn at (ox, oy) scale times over.
-  static void expectShown(int32_t page, int32_t w, int32_t h, bool full, int32_t scale, int32_t ox, int32_t oy) {
+  // The surface is w x h, full screen or not, with the page shown sw x sh at (ox, oy): its
+  // corner pixels in the corners (whole blocks for a whole repeat), the border black.
+  static void expectShown(int32_t page, int32_t w, int32_t h, bool full, int32_t sw, int32_t sh, int32_t ox, int32_t oy) {
     SDL_Surface* s = SDL_GetVideoSurface();
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(s->w, w);
     EXPECT_EQ(s->h, h);
     EXPECT_EQ((s->flags & SDL_FULLSCREEN) != 0, full);
-    EXPECT_EQ(Screen_IsFullScreen(), full);
-    EXPECT_EQ(presentScaleX.load(), scale);
-    EXPECT_EQ(presentScaleY.load(), scale);
-    EXPECT_EQ(presentOffsetX.load(), ox);
-    EXPECT_EQ(presentOffsetY.load(), oy);
+    EXPECT_EQ(Present_IsFullScreen(), full);
     const ImageRecord* r = Image_Record(-page);
+    PresentGeometry g = Present_Geometry();
+    EXPECT_EQ((std::vector<int32_t>{g.offsetX, g.offsetY, g.shownW, g.shownH, g.pageW, g.pageH}),
+              (std::vector<int32_t>{ox, oy, sw, sh, r->width, r->height}));
+    int32_t scale = sw % r->width == 0 && sh % r->height == 0 ? sw / r->width : 1;
     for (auto [px, py] : {std::pair{0, 0}, {r->width - 1, 0}, {0, r->height - 1}, {r->width - 1, r->height - 1}})
       for (int32_t dy = 0; dy < scale; dy++)
         for (int32_t dx = 0; dx < scale; dx++)
-          EXPECT_EQ(shown(ox + px * scale + dx, oy + py * scale + dy), r->pixels[py * r->width + px]) << px << "," << py;
+          EXPECT_EQ(shown(ox + (px ? sw - scale : 0) + dx, oy + (py ? sh - scale : 0) + dy), r->pixels[py * r->width + px])
+              << px << "," << py;
     if (ox > 0) { EXPECT_EQ(shown(ox - 1, oy), 0u) << "the border left of the page is not cleared"; }
     if (oy > 0) { EXPECT_EQ(shown(ox, oy - 1), 0u) << "the border above the page is not cleared"; }
   }
@@ -133,76 +138,113 @@ TEST_F(Presentation, PageGeometryAndModeChoice) {
     int32_t pageW, pageH, presses;
     int32_t w, h;
     bool full;
-    int32_t scale, ox, oy;
+    int32_t shownW, shownH, ox, oy;
   };
   const Case cases[] = {
-      {"a window is the page's size", {{1024, 768}}, 800, 600, 0, 800, 600, false, 1, 0, 0},
-      {"a small page in a window is 1:1", {{1024, 768}}, 320, 200, 0, 320, 200, false, 1, 0, 0},
-      {"a small page is doubled and centred", {{640, 480}}, 320, 200, 1, 640, 480, true, 2, 0, 40},
-      {"512 x 384 is still small", {{1024, 768}}, 512, 384, 1, 1024, 768, true, 2, 0, 0},
-      {"513 wide is not", {{1024, 768}}, 513, 384, 1, 1024, 768, true, 1, 255, 192},
-      {"a page centred in a larger mode", {{1280, 720}, {1024, 768}}, 800, 600, 1, 1024, 768, true, 1, 112, 84},
-      {"a later mode wins a tie", {{1000, 600}, {800, 800}}, 800, 600, 1, 800, 800, true, 1, 0, 100},
-      {"modes narrower than 640 are left out", {{600, 450}, {1024, 768}}, 200, 150, 1, 1024, 768, true, 2, 312, 234},
-      {"the second press takes the 4:3 mode", {{1024, 768}, {840, 600}}, 800, 600, 2, 1024, 768, true, 1, 112, 84},
-      {"no mode large enough: the window stays", {{1024, 500}, {600, 800}}, 800, 600, 1, 800, 600, false, 1, 0, 0},
-      {"no modes at all: the window stays", {}, 800, 600, 1, 800, 600, false, 1, 0, 0},
+      {"a window is the page's size", {{1024, 768}}, 800, 600, 0, 800, 600, false, 800, 600, 0, 0},
+      {"a small page in a window is 1:1", {{1024, 768}}, 320, 200, 0, 320, 200, false, 320, 200, 0, 0},
+      {"a small page is doubled and centred", {{640, 380}, {640, 480}}, 320, 200, 1, 640, 480, true, 640, 400, 0, 40},
+      {"512 x 384 is still small", {{1024, 768}, {700, 500}}, 512, 384, 1, 1024, 768, true, 1024, 768, 0, 0},
+      {"513 wide is not: it fills the width", {{1024, 768}}, 513, 384, 1, 1024, 768, true, 1024, 766, 0, 1},
+      {"a larger mode is filled, 1.28 times", {{1280, 720}, {1024, 768}}, 800, 600, 1, 1024, 768, true, 1024, 768, 0, 0},
+      {"a later mode wins a tie; 1:1 fits", {{1000, 600}, {800, 800}}, 800, 600, 1, 800, 800, true, 800, 600, 0, 100},
+      {"modes narrower than 640 are left out", {{600, 450}, {1024, 768}}, 200, 150, 1, 1024, 768, true, 1024, 768, 0, 0},
+      {"the second press takes the 4:3 mode", {{1024, 768}, {840, 600}}, 800, 600, 2, 1024, 768, true, 1024, 768, 0, 0},
+      {"no mode large enough: the window stays", {{1024, 500}, {600, 800}}, 800, 600, 1, 800, 600, false, 800, 600, 0, 0},
+      {"no modes at all: the window stays", {}, 800, 600, 1, 800, 600, false, 800, 600, 0, 0},
+      {"1920 x 1080: as high as it goes", {{1920, 1080}}, 800, 600, 1, 1920, 1080, true, 1440, 1080, 240, 0},
+      {"3840 x 2160: 3.6 times", {{3840, 2160}}, 800, 600, 1, 3840, 2160, true, 2880, 2160, 480, 0},
+      {"a whole multiple: 2 x 2 blocks", {{1920, 1200}}, 800, 600, 1, 1920, 1200, true, 1600, 1200, 160, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    Screen_SetModes(c.modes);
+    Present_SetModes(c.modes);
     int32_t page = showPage(c.pageW, c.pageH);
     Screen_Present();
     toggle(c.presses);
     Screen_Present();
-    expectShown(page, c.w, c.h, c.full, c.scale, c.ox, c.oy);
+    expectShown(page, c.w, c.h, c.full, c.shownW, c.shownH, c.ox, c.oy);
     backToWindow();
   }
   // The choice alone, for the lists the passes above cannot tell apart.
   int nearest, fourThree;
-  Screen_ChooseModes({{1024, 768}, {1024, 768}, {640, 480}}, 640, 480, &nearest, &fourThree);
+  Present_ChooseModes({{1024, 768}, {1024, 768}, {640, 480}}, 640, 480, &nearest, &fourThree);
   EXPECT_EQ(nearest, 2);
   EXPECT_EQ(fourThree, 2);
-  Screen_ChooseModes({{640, 480}, {1024, 768}, {1024, 768}}, 800, 600, &nearest, &fourThree);
+  Present_ChooseModes({{640, 480}, {1024, 768}, {1024, 768}}, 800, 600, &nearest, &fourThree);
   EXPECT_EQ(nearest, 2);
   EXPECT_EQ(fourThree, 2);
-  Screen_ChooseModes({{1282, 962}}, 800, 600, &nearest, &fourThree);  // 4:3 by whole quarters and thirds
+  Present_ChooseModes({{1282, 962}}, 800, 600, &nearest, &fourThree);  // 4:3 by whole quarters and thirds
   EXPECT_EQ(fourThree, 0);
   EXPECT_EQ(pendingError, 0);
 }
 
+// A page of 2-pixel stripes (red across, green down) filling a larger mode: along each axis the
+// stripes stay sharp (one mixed pixel at most between two of them) and even (their pure parts
+// differ by one pixel at most), and the page spans the whole shown size.
+TEST_F(Presentation, FractionalFullScreenKeepsStripesSharpAndEven) {
+  for (auto [modeW, modeH] : {std::pair{1920, 1080}, {3840, 2160}, {1024, 768}}) {
+    SCOPED_TRACE(modeW);
+    Present_SetModes({{uint16_t(modeW), uint16_t(modeH)}});
+    int32_t page = showPage(800, 600);
+    ImageRecord* r = Image_Record(-page);
+    for (int32_t y = 0; y < 600; y++)
+      for (int32_t x = 0; x < 800; x++) r->pixels[y * 800 + x] = 0xFF000000u | (x / 2 % 2 ? 0 : 0xFF0000) | (y / 2 % 2 ? 0 : 0xFF00);
+    toggle(1);
+    PresentGeometry g = Present_Geometry();
+    for (int axis = 0; axis < 2; axis++) {
+      std::vector<uint32_t> line;  // red across the middle row, green down the middle column
+      for (int32_t i = 0; i < (axis ? g.shownH : g.shownW); i++)
+        line.push_back(axis ? shown(g.offsetX + g.shownW / 2, g.offsetY + i) >> 8 & 255
+                            : shown(g.offsetX + i, g.offsetY + g.shownH / 2) >> 16 & 255);
+      std::vector<int32_t> runs;  // the stripes' pure stretches
+      for (size_t i = 0; i < line.size(); i++) {
+        if (line[i] != 0 && line[i] != 255) {
+          EXPECT_TRUE(i > 0 && (line[i - 1] == 0 || line[i - 1] == 255)) << "two mixed pixels at " << i;
+          continue;
+        }
+        if (i > 0 && line[i - 1] == line[i]) runs.back()++;
+        else runs.push_back(1);
+      }
+      EXPECT_EQ(runs.size(), axis ? 300u : 400u);
+      EXPECT_LE(*std::max_element(runs.begin(), runs.end()) - *std::min_element(runs.begin(), runs.end()), 1) << axis;
+    }
+    backToWindow();
+  }
+}
+
 TEST_F(Presentation, FullScreenCycleAndPageSwaps) {
   // Three states when the 4:3 mode differs from the nearest, two when it is the same.
-  Screen_SetModes({{1024, 768}, {840, 600}});
+  Present_SetModes({{1024, 768}, {840, 600}});
   int32_t page = showPage(800, 600);
   Screen_Present();
   toggle(1);
-  expectShown(page, 840, 600, true, 1, 20, 0);
+  expectShown(page, 840, 600, true, 800, 600, 20, 0);
   toggle(1);
-  expectShown(page, 1024, 768, true, 1, 112, 84);
+  expectShown(page, 1024, 768, true, 1024, 768, 0, 0);
   toggle(1);
-  expectShown(page, 800, 600, false, 1, 0, 0);
-  Screen_SetModes({{800, 600}});
+  expectShown(page, 800, 600, false, 800, 600, 0, 0);
+  Present_SetModes({{800, 600}});
   toggle(1);
-  expectShown(page, 800, 600, true, 1, 0, 0);
+  expectShown(page, 800, 600, true, 800, 600, 0, 0);
   toggle(1);
-  expectShown(page, 800, 600, false, 1, 0, 0);
+  expectShown(page, 800, 600, false, 800, 600, 0, 0);
   // A press with no usable mode is taken all the same: it does not wait for one.
-  Screen_SetModes({});
+  Present_SetModes({});
   toggle(1);
-  Screen_SetModes({{1024, 768}});
+  Present_SetModes({{1024, 600}});
   Screen_Present();
-  expectShown(page, 800, 600, false, 1, 0, 0);
+  expectShown(page, 800, 600, false, 800, 600, 0, 0);
 
   // Setting the page again changes nothing, not even the border; a new page clears it once.
   toggle(1);
-  shown(111, 84) = 0x12345678;  // just left of the page
+  shown(111, 0) = 0x12345678;  // just left of the page
   Screen_Set(page);
   Screen_Present();
-  EXPECT_EQ(shown(111, 84), 0x12345678u);
+  EXPECT_EQ(shown(111, 0), 0x12345678u);
   int32_t other = showPage(800, 600, 7);
   Screen_Present();
-  expectShown(other, 1024, 768, true, 1, 112, 84);
+  expectShown(other, 1024, 600, true, 800, 600, 112, 0);
 
   // While the presentation runs, a swap waits for its grant and the next pass shows the new page.
   Screen_StartPresenting();
@@ -214,7 +256,7 @@ TEST_F(Presentation, FullScreenCycleAndPageSwaps) {
   stop = true;
   presenter.join();
   Screen_Present();
-  expectShown(page, 1024, 768, true, 1, 112, 84);  // the last swap's
+  expectShown(page, 1024, 600, true, 800, 600, 112, 0);  // the last swap's
   backToWindow();
   EXPECT_EQ(pendingError, 0);
 }

@@ -8,6 +8,7 @@
 
 #include <SDL_ttf.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdlib>
@@ -81,14 +82,20 @@ static int32_t blankWidth(TTF_Font* face) {
   return width;
 }
 
-// Whether the face of handle renders any printable character at all.
+// Whether the face of handle draws any printable character at all: sets a pixel of it. A face
+// cut short, or one with bitmaps only, renders every character as a blank surface.
 static bool rendersAnything(int32_t handle) {
-  for (uint16_t ch = 33; ch < 127; ch++)
+  bool drawn = false;
+  for (uint16_t ch = 33; ch < 127 && !drawn; ch++)
     if (SDL_Surface* glyph = Font_RenderGlyph(handle, ch, true)) {
+      // A shaded glyph's pixels are its coverage, 0 where nothing is drawn.
+      for (int y = 0; y < glyph->h && !drawn; y++) {
+        const auto* row = static_cast<const uint8_t*>(glyph->pixels) + ptrdiff_t(y) * glyph->pitch;
+        drawn = std::any_of(row, row + glyph->w, [](uint8_t coverage) { return coverage != 0; });
+      }
       SDL_FreeSurface(glyph);
-      return true;
     }
-  return false;
+  return drawn;
 }
 
 int32_t Font_Load(const std::string& fileName, double size, const std::string& options, bool optionsGiven) {

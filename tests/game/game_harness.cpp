@@ -16,12 +16,15 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <mutex>
 #include <thread>
 
+#include "game/scores.h"
 #include "graphics/blit.h"
 #include "graphics/color.h"
 #include "graphics/image.h"
+#include "graphics/present.h"
 #include "graphics/screen.h"
 #include "platform/platform.h"
 #include "runtime/clock.h"
@@ -117,6 +120,10 @@ void GameTest::SetUpTestSuite() {
   SDL_putenv(const_cast<char*>("SDL_VIDEODRIVER=dummy"));
   SDL_putenv(const_cast<char*>("SDL_AUDIODRIVER=dummy"));
   SDL_putenv(const_cast<char*>("DISPLAY="));
+  // Best scores in a folder of this process's own, never the user's.
+  static std::string data = (std::filesystem::temp_directory_path() / "brine-game-XXXXXX").string();
+  setenv("XDG_DATA_HOME", mkdtemp(data.data()), 1);
+  std::atexit([] { std::filesystem::remove_all(data); });
   ASSERT_TRUE(Sys_ChangeDirectory(BRINE_ASSETS));
   ASSERT_EQ(SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO), 0) << SDL_GetError();
   std::atexit(SDL_Quit);
@@ -124,6 +131,7 @@ void GameTest::SetUpTestSuite() {
   std::atexit(TTF_Quit);
   Sys_MarkMainThread();
   Mouse_InitQueueAt(0, 0);
+  Present_SetWindowScale(1);
   Screen_Init();
   Clock_SetDelayHook(recordDelay);
 
@@ -168,6 +176,7 @@ void GameTest::resetToLevelStart() {
 
   Mouse_InitQueueAt(0, 0);
   Mouse_SetMotionSkip(0);
+  Present_SetGeometry({0, 0, 800, 600, 800, 600});  // no pass runs: the window as it would be
   while (!Key_Read().empty()) {
   }
   stopAllSounds();
@@ -191,6 +200,7 @@ void GameTest::resetToLevelStart() {
 void GameTest::SetUp() {
   ASSERT_TRUE(start.started && start.black != 0) << "the game did not start up";
   resetToLevelStart();
+  std::filesystem::remove(Scores_Path());  // no best scores kept from an earlier test's game
 }
 
 void GameTest::TearDown() {

@@ -8,6 +8,9 @@
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 . "$here/../e2e/lib.sh"
 
+# The best scores the games of a test keep, in the test's own folder, never the user's.
+export XDG_DATA_HOME=$work/data
+
 need_game_tools() {
   need_display
   if ! "${BRINE_PYTHON:-python3}" -c 'import numpy; from PIL import ImageGrab; ImageGrab.grab(bbox=(0, 0, 1, 1))' 2>/dev/null; then
@@ -17,18 +20,49 @@ need_game_tools() {
 }
 
 # start_game [ARGS...]: runs the game (with SDL_AUDIODRIVER=$audio when set) and waits for its
-# window titled "Brinemark", 800 x 600 times $scale; sets $pid, $id and the client area's $gx $gy.
+# window titled "Brinemark", 800 x 600 times $scale, to stand still (the game places it once it
+# is made); sets $pid, $id and the client area's $gx $gy.
 start_game() {
-  local tries w=$((800 * ${scale:-1})) h=$((600 * ${scale:-1}))
+  local tries w=$((800 * ${scale:-1})) h=$((600 * ${scale:-1})) before="" still=0
   start game env $sdl ${audio:+SDL_AUDIODRIVER=$audio} "$BRINE_GAME" "$@"
   window_of id "$pid" '^Brinemark$'
   for ((tries = 0; tries < 400; tries++)); do
     geometry "$id"
-    [ "$gw" = "$w" ] && [ "$gh" = "$h" ] && return 0
+    [ "$before" = "$gx $gy" ] && still=$((still + 1)) || still=0
+    [ "$gw" = "$w" ] && [ "$gh" = "$h" ] && [ "$still" -ge 4 ] && return 0
+    before="$gx $gy"
     sleep 0.05
   done
   fail "the window is $gw x $gh, not $w x $h"
 }
+
+# own_display W H [bare]: a private X server of W x H (with openbox unless "bare") for the rest of
+# the test; the one before it is ended.
+own_display() {
+  [ -z "${own_x:-}" ] || kill $own_x ${own_wm:-} 2>/dev/null
+  exec 4< <(exec Xvfb -displayfd 1 -screen 0 "${1}x${2}x24" -nolisten tcp -noreset 2>/dev/null)
+  own_x=$! own_wm=""
+  started+=("$own_x")
+  local number
+  read -r -u 4 number || fail "no X server of $1 x $2"
+  export DISPLAY=":$number"
+  if [ "${3:-}" != bare ]; then
+    openbox >/dev/null 2>&1 &
+    own_wm=$!
+    started+=("$own_wm")
+  fi
+  sleep 0.5
+}
+
+# fill SW SH: where full screen shows the page on a SW x SH screen (as large as fits, its aspect
+# kept, centred): sets $ox $oy and the shown size $tw $th.
+fill() {
+  if (($1 * 600 <= $2 * 800)); then tw=$1 th=$((600 * $1 / 800)); else tw=$((800 * $2 / 600)) th=$2; fi
+  ox=$((($1 - tw) / 2)) oy=$((($2 - th) / 2))
+}
+
+# at_full X Y: the pointer to the screen pixel in the middle of page pixel (X, Y) in full screen.
+at_full() { xdotool mousemove $((ox + (2 * $1 + 1) * tw / 1600)) $((oy + (2 * $2 + 1) * th / 1200)) || fail "xdotool mousemove"; }
 
 # waits_cool WHAT: waiting three seconds, the game uses at most a quarter of a core's CPU time.
 waits_cool() {

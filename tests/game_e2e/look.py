@@ -37,6 +37,11 @@ Checks:
   avoid X Y Q N                prints N points (x y ...) where the target cannot be, given the
                                closeness Q of a shot at (X, Y)
   sametext FILE1 FILE2 R,G,B TOP HEIGHT   two saved pictures hold the same text in the band
+  fill                         with BRINE_FILL: the title filling the screen, against a model
+                               of the scale (every other check reads the page from the screen)
+  cleared                      the play area after a transit: eight green lights, the clean view
+  plain X Y                    below the failure screen's texts nothing but the clean view, the
+                               revealed boat and the mark of the last shot at (X, Y)
 """
 import os
 import sys
@@ -48,6 +53,8 @@ from PIL import Image, ImageGrab
 ASSETS = os.path.dirname(os.path.abspath(os.environ["BRINE_GAME"]))
 WIDTH, HEIGHT = 800, 600
 SCALE = int(os.environ.get("BRINE_SCALE", "1"))
+# "W H": the page is shown full screen on a W x H screen (then GX GY are not used).
+FILL = tuple(int(v) for v in os.environ.get("BRINE_FILL", "").split())
 
 _pictures = {}
 
@@ -59,7 +66,20 @@ def picture(name):
     return _pictures[name]
 
 
+def filled(sw, sh):
+    """Where full screen puts the page on a sw x sh screen: as large as fits, aspect kept, centred."""
+    tw, th = (sw, HEIGHT * sw // WIDTH) if sw * HEIGHT <= sh * WIDTH else (WIDTH * sh // HEIGHT, sh)
+    return (sw - tw) // 2, (sh - th) // 2, tw, th
+
+
 def grab(gx, gy):
+    if FILL:
+        # Each page pixel read at the centre of its share of the screen, which it fills alone.
+        ox, oy, tw, th = filled(*FILL)
+        shot = np.asarray(ImageGrab.grab(bbox=(0, 0, FILL[0], FILL[1]), xdisplay=None).convert("RGB"), dtype=np.float64)
+        xs = ox + ((np.arange(WIDTH) + 0.5) * tw / WIDTH).astype(int)
+        ys = oy + ((np.arange(HEIGHT) + 0.5) * th / HEIGHT).astype(int)
+        return shot[ys][:, xs]
     shot = ImageGrab.grab(bbox=(gx, gy, gx + WIDTH * SCALE, gy + HEIGHT * SCALE), xdisplay=None).convert("RGB")
     blocks = np.asarray(shot, dtype=np.float64).reshape(HEIGHT, SCALE, WIDTH, SCALE, 3)
     # A blurred block is read as its mean, which an exact comparison does not take.
@@ -196,6 +216,11 @@ def check_transit(img, gx, gy, limit, keep=None, stop=None):
     return judge_transit(frames)
 
 
+def check_cleared(img):
+    off = int((np.abs(region(img, *VIEW) - clean(*VIEW)).max(axis=2) > 0).sum())
+    return off <= SIGHT * SIGHT and light_pattern(img) == "GGGGGGGG", f"{off} pixels off the clean view"
+
+
 def summary(frames):
     out, last = [], None
     for greens, pattern, a, b, c in frames:
@@ -299,6 +324,37 @@ def check_title(img):
     return error == 0, f"difference from the title picture {error:.2f}"
 
 
+def scale_axis(n, shown):
+    """For each of the shown pixels along an axis, the two page pixels it mixes and the second
+    one's weight: the page repeated by the next whole number, then sampled linearly at each
+    shown pixel's centre."""
+    rep = -(-shown // n)
+    u = (np.arange(shown) + 0.5) * rep * n / shown - 0.5
+    left = np.floor(u)
+    pixel = lambda k: np.clip(k, 0, rep * n - 1).astype(int) // rep
+    return pixel(left), pixel(left + 1), u - left
+
+
+def check_fill(img):
+    """The whole screen against a model of the title page scaled to fill it: black around it,
+    the same pixels for a whole multiple, within 2 of each channel otherwise (the credit line's
+    rows aside)."""
+    sw, sh = FILL
+    ox, oy, tw, th = filled(sw, sh)
+    screen = np.asarray(ImageGrab.grab(bbox=(0, 0, sw, sh), xdisplay=None).convert("RGB"), dtype=np.float64)
+    page = picture("title.jpg")[:, :, :3]
+    (xa, xb, xf), (ya, yb, yf) = scale_axis(WIDTH, tw), scale_axis(HEIGHT, th)
+    rows = page[ya] * (1 - yf)[:, None, None] + page[yb] * yf[:, None, None]
+    model = np.zeros_like(screen)
+    model[oy:oy + th, ox:ox + tw] = rows[:, xa] * (1 - xf)[None, :, None] + rows[:, xb] * xf[None, :, None]
+    compared = np.ones(sh, dtype=bool)
+    compared[oy:oy + th] = np.minimum(ya, yb) >= 50
+    limit = 0 if tw % WIDTH == 0 and th % HEIGHT == 0 else 2
+    off = np.abs(screen - np.rint(model))[compared].max(axis=2)
+    wrong = int((off > limit).sum())
+    return wrong == 0, f"{tw} x {th} at ({ox}, {oy}): {wrong} pixels more than {limit} off, worst {off.max():.0f}"
+
+
 def check_textscreen(img, file):
     """Each line of the file in its 16-pixel row: blank lines empty, others from the cell of
     their first character to the cell of their last."""
@@ -386,6 +442,16 @@ def check_sametext(first, second, rgb, top, height):
     return off == 0 and masks[0].sum() > 0, f"{int(masks[0].sum())} text pixels, {off} differ"
 
 
+def check_plain(img, x, y):
+    band = (125, 463, 675, 569)
+    off = np.abs(region(img, *band) - clean(*band)).max(axis=2) > 0
+    x, y = int(x) - band[0], int(y) - band[1]
+    off[max(y - 36, 0):max(y + 37, 0), max(x - 36, 0):max(x + 37, 0)] = False  # the shot's mark
+    ys, xs = np.nonzero(off)
+    w, h = (np.ptp(xs) + 1, np.ptp(ys) + 1) if len(xs) else (0, 0)
+    return w <= 71 and h <= 25, f"{len(xs)} pixels off the clean view in a box of {w} x {h}"
+
+
 def result_screen(img):
     fail_text = check_line(img, TRANSIT_TEXT, 242, 22, 305)[0] and check_line(img, TRANSIT_TEXT, 400, 8, 352)[0]
     win_text = check_line(img, "150,10,10", 220, 22, 355)[0] and check_line(img, "150,10,10", 480, 8, 352)[0]
@@ -444,7 +510,8 @@ def main(argv):
     checks = {
         "title": check_title, "lights": check_lights, "sight": check_sight, "rocker": check_rocker,
         "knob": check_knob, "mark": check_mark, "same": check_same, "line": check_line,
-        "textscreen": check_textscreen, "result": check_result, "needle": check_needle,
+        "textscreen": check_textscreen, "result": check_result, "needle": check_needle, "fill": check_fill,
+        "plain": check_plain, "cleared": check_cleared,
     }
     end = time.monotonic() + wait
     while True:

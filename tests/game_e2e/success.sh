@@ -1,7 +1,8 @@
 # A level won the way a player wins it: with the range meter on, the needle of each miss tells
 # how far the shot fell from the target, and three of them place it. The success screen shows
 # the target, "Success" and the scores in their rows, with the pointer shown; closing the window
-# there ends the program at once. A lost game on the way starts again with a new hunt.
+# there ends the program at once, keeping the game among the best scores. A lost game on the
+# way starts again with a new hunt.
 . "$(dirname "$0")/common.sh"
 need_game_tools
 
@@ -28,3 +29,5 @@ expect line "$colour" 480 8 352    # Press any key
 pointer_is shown
 
 close_within 1000 "on the success screen"
+kept=$(env $sdl "$BRINE_GAME" --scores)  # a heading and one game of one level
+[ "$(grep -c '^ ' <<<"$kept")" = 2 ] && grep -qE '^ +1\. +[1-9][0-9]* +1  20' <<<"$kept" || fail "--scores: $kept"

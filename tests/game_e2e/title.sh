@@ -83,3 +83,49 @@ xdotool search --all --pid "$pid" --name "Unhandled Error" >/dev/null && fail "a
 press "$id" space
 expect --wait 20 title
 echo "without Credits.txt: its error once, then an empty text screen and the title again"
+
+# Today's displays, each an X server of its own: Alt+Enter fills the screen with the title,
+# compared with a model of the scale (fractional at 1920 x 1080 and 3840 x 2160, 2 x 2 blocks at
+# 1600 x 1200); a click on a button there opens its text screen; Alt+Enter again, and the window
+# is back with the pointer free.
+for size in "1920 1080" "3840 2160" "1600 1200"; do
+  read -r sw sh <<<"$size"
+  own_display "$sw" "$sh"
+  start_game
+  expect --wait 30 title
+  window_at="$gx $gy"
+  press "$id" alt+Return
+  fill "$sw" "$sh"
+  BRINE_FILL="$size" expect --wait 10 fill
+  echo "full screen on $sw x $sh: $seen"
+  at_full 730 460
+  sleep 0.3
+  xdotool click 1 || fail "xdotool click"
+  BRINE_FILL="$size" expect --wait 20 textscreen "Vorn License.txt"
+  xdotool key alt+Return || fail "xdotool alt+Return"
+  for ((i = 0; i < 100; i++)); do geometry "$id" && [ "$gx $gy $gw" = "$window_at 800" ] && break; sleep 0.1; done
+  expect --wait 10 textscreen "Vorn License.txt"
+  xdotool mousemove 5 5 sleep 0.2 || fail "xdotool mousemove"
+  [ "$(xdotool getmouselocation | cut -d' ' -f1-2)" = "x:5 y:5" ] || fail "the pointer stays held after full screen on $size"
+  close_within 1000 "after full screen on $sw x $sh"
+done
+
+# The desktop's scale, on a server without a window manager: with Xft.dpi 192 the window opens
+# at 1600 x 1200, the only size it is ever mapped at; --scale 1 is 800 x 600 all the same; and
+# --scale auto takes the largest repeat that fits the work area set on the root window.
+own_display 3840 2160 bare
+echo 'Xft.dpi: 192' | xrdb -nocpp -merge || fail "xrdb"
+xev -root -event substructure >"$work/xev.log" 2>&1 &
+started+=($!)
+sleep 0.3
+scale=2 start_game
+scale=2 expect --wait 30 title
+mapped=$(awk -f "$here/mapped.awk" "$work/xev.log" | sort -u | paste -s -d,)
+[ "$mapped" = "1600 1200" ] || fail "with Xft.dpi 192 the window was mapped at $mapped"
+close_within 1000 "at the desktop's scale"
+start_game --scale 1
+close_within 1000 "at --scale 1"
+xprop -root -f _NET_WORKAREA 32c -set _NET_WORKAREA 0,0,1700,1300 || fail "xprop"
+scale=2 start_game --scale auto
+close_within 1000 "at --scale auto in a 1700 x 1300 work area"
+echo "Xft.dpi 192: a 1600 x 1200 window, mapped at that size alone; --scale 1: 800 x 600; auto in 1700 x 1300: 1600 x 1200"

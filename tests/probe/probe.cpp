@@ -15,6 +15,7 @@
 #include <new>
 
 #include "graphics/image.h"
+#include "graphics/present.h"
 #include "graphics/screen.h"
 #include "runtime/clock.h"
 #include "runtime/error.h"
@@ -44,11 +45,11 @@ static void error() {
 // screen, an error box, and after it the window's state.
 static void fullScreenError() {
   Screen_Set(Image_New(800, 600));
-  for (int i = 0; i < 600 && !Screen_IsFullScreen(); i++) step(1);
-  std::printf("full screen %d\n", Screen_IsFullScreen() ? 1 : 0);
+  for (int i = 0; i < 600 && !Present_IsFullScreen(); i++) step(1);
+  std::printf("full screen %d\n", Present_IsFullScreen() ? 1 : 0);
   Runtime_Error(5);
   Event_Check(286);
-  std::printf("after the box: full screen %d\n", Screen_IsFullScreen() ? 1 : 0);
+  std::printf("after the box: full screen %d\n", Present_IsFullScreen() ? 1 : 0);
   idle();
 }
 

@@ -1,0 +1,84 @@
+// present.h: the window and how a page is shown in it.
+//
+// Owns the window surface and its size, the full-screen state and mode list, the window's pixel
+// repeat, where the shown page stands in the window (its geometry) and the pointer's visibility
+// as full screen sets it. It knows pixels, not images: the screen page hands it a page's pixels
+// with Present_Frame, the mouse code turns window pixels into page pixels with
+// Present_WindowToPage. Present_Frame runs on the main thread, which alone writes this state;
+// the other threads read it through the calls marked "any thread".
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+struct ScreenMode {
+  uint16_t width, height;
+};
+
+// Where the last pass put the page: its top-left window pixel, its size in the window, and the
+// page's own size. In a window the shown size is the page's times the window's pixel repeat.
+struct PresentGeometry {
+  int32_t offsetX, offsetY, shownW, shownH, pageW, pageH;
+};
+
+// ---- main thread, at start-up ------------------------------------------------------------
+
+// Read the full-screen modes, the desktop's scale, and make the blank pointer where it is needed.
+void Present_Init();
+// Before Present_Init: the window's pixel repeat, 1 to 4; 0 for the largest that fits the
+// desktop's work area; -1 (the default) for the desktop's own scale, at most that largest.
+void Present_SetWindowScale(int32_t scale);
+// Replace the full-screen modes read at start-up, for a driver that lists none (tests).
+void Present_SetModes(const std::vector<ScreenMode>& modes);
+
+// ---- main thread, the presentation pass ----------------------------------------------------
+
+// Show a w x h page (rows of w pixels 0xAARRGGBB; the alpha byte is ignored) in the window:
+// take a pending Alt+Enter or full-screen request, make the window surface again when its size
+// or full screen changes, clear it when cleared is false, draw the page and show the surface.
+// True when the window surface was made anew (the pointer's window coordinates changed).
+bool Present_Frame(const uint32_t* pixels, int32_t w, int32_t h, bool cleared);
+// The page is the one shown before the game names its own: with a pixel repeat other than 1 the
+// window waits for the game's page (at most 5 s), so that it is first shown at its final size.
+// True while a pass should wait for it.
+bool Present_WaitsForFirstPage();
+// Key handling: Alt+Enter was pressed.
+void Present_RequestFullScreenToggle();
+
+// ---- any thread --------------------------------------------------------------------------
+
+// 0 window, 1 full screen in the nearest mode, 2 in the nearest 4:3 mode.
+int32_t Present_FullScreenState();
+bool Present_IsFullScreen();
+// Ask the next pass for a full-screen state (0 for the window); Present_FullScreenAsked stays
+// true until a pass has taken it.
+void Present_AskFullScreen(int32_t state);
+bool Present_FullScreenAsked();
+// Main thread: an Alt+Enter or a full-screen request waits for the next pass.
+bool Present_ModeChangeAsked();
+// True before the window exists while the presentation holds it back for the game's page.
+bool Present_WindowHeldBack();
+PresentGeometry Present_Geometry();
+// Tests: set the geometry that Present_WindowToPage reads.
+void Present_SetGeometry(const PresentGeometry& g);
+// The page pixel under window pixel (wx, wy): through the offset and the scale, clamped to the page.
+void Present_WindowToPage(int32_t wx, int32_t wy, int32_t* px, int32_t* py);
+// True when SDL 1.2 is the library made over SDL 2 (sdl12-compat), whose full screen and pointer
+// differ from the classic library's; after SDL's start-up.
+bool Present_LibraryOverSdl2();
+
+// The nearest mode and the nearest 4:3 mode for a page of w x h (indices into modes, -1 when
+// there is none): among modes at least 640 wide and at least w x h, the smallest excess
+// width + height - w - h, a later mode winning a tie.
+void Present_ChooseModes(const std::vector<ScreenMode>& modes, int32_t w, int32_t h, int* nearest, int* fourThree);
+// The page's size in a mode of modeW x modeH: as large as fits with its aspect kept (floored).
+void Present_FillSize(int32_t w, int32_t h, int32_t modeW, int32_t modeH, int32_t* shownW, int32_t* shownH);
+
+// ---- the pointer's visibility ------------------------------------------------------------
+
+// Whether the pointer shows over the window, and showing or hiding it. Main thread until the
+// game has taken the pointer's visibility, the game thread after.
+bool Present_PointerShown();
+void Present_ShowPointer(bool shown);
+// Game thread: from now on the game alone shows and hides the pointer; full screen leaves it.
+void Present_TakePointerVisibility();

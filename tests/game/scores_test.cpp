@@ -1,0 +1,112 @@
+// The best scores kept on disk: the file's text, and that no save loses a table, whatever stops
+// it. Every save runs in a child process of its own, with a scores folder of the test's own.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "game/scores.h"
+#include "platform/platform.h"
+
+namespace fs = std::filesystem;
+
+static std::string read(const fs::path& file) {
+  std::ifstream in(file);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+struct Scores : ::testing::Test {
+  std::string home = (fs::temp_directory_path() / "brine-scores-XXXXXX").string(), path, folder;
+  const char* before = getenv("XDG_DATA_HOME");  // the game tests' own, when they ran first
+  void SetUp() override {
+    setenv("XDG_DATA_HOME", mkdtemp(home.data()), 1);
+    path = Scores_Path(), folder = fs::path(path).parent_path();
+    fs::create_directories(folder);
+  }
+  void TearDown() override {
+    fs::remove_all(home);
+    before ? setenv("XDG_DATA_HOME", before, 1) : unsetenv("XDG_DATA_HOME");
+  }
+  // A game of total lost in a child process, after `before`: the child's exit status (0 when the
+  // game entered the table and `shown` games show), or 128 + the signal that ended it.
+  static int lose(double total, size_t shown = 0, void (*before)() = [] {}) {
+    if (fork() == 0) {
+      before();
+      Scores_GameOver(total, 3);
+      _exit(Scores_Marked() >= 0 && (shown == 0 || Scores_Table().size() == shown) ? 0 : 1);
+    }
+    int status = 0;
+    wait(&status);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  }
+  std::vector<int64_t> kept() const {
+    std::vector<ScoreEntry> table;
+    std::string why;
+    EXPECT_TRUE(Scores_Parse(read(path), &table, &why)) << why;
+    std::vector<int64_t> totals;
+    for (const ScoreEntry& e : table) totals.push_back(e.score);
+    return totals;
+  }
+};
+
+TEST_F(Scores, TextReadsBackAndAnythingElseIsNoTable) {
+  std::string text = Scores_Format(Scores_Merge({{90, 2, "2026-02-28 23:59:60"}, {120, 4, "2027-01-01 00:00:00"}},
+                                                {{120, 5, "2026-12-07 23:45:12"}})), why;
+  std::vector<ScoreEntry> back;
+  ASSERT_TRUE(Scores_Parse(text, &back, &why)) << why;
+  ASSERT_EQ(back.size(), 3u);  // equal scores: the earlier game first
+  EXPECT_EQ(std::string(back[0].ended) + back[1].ended + std::to_string(back[2].score), "2026-12-07 23:45:122027-01-01 00:00:0090");
+  for (const std::string& bad : std::vector<std::string>{"", text.substr(0, text.size() - 4), text.substr(0, text.size() - 9),
+                                 "brinemark scores 2\nend\n", "brinemark scores 1\n90 2 2025-02-29 10:00:00\nend\n",
+                                 "brinemark scores 1\n-90 2 2025-02-28 10:00:00\nend\n", "PNG\n", text + "1\n"})
+    EXPECT_FALSE(Scores_Parse(bad, &back, &why)) << bad;
+}
+
+// Killed at every step of a save, a child leaves the old table or the new one, whole.
+TEST_F(Scores, SaveStoppedAtAnyStepLeavesAWholeTable) {
+  for (static int step = SYS_REPLACE_OPENED; step <= SYS_REPLACE_DONE; step++) {
+    std::ofstream(path) << Scores_Format({{500, 3, "2026-12-07 23:45:12"}});
+    EXPECT_EQ(lose(100, 0, [] { Sys_FileReplaceStepHook = [](int at) { at == step ? raise(SIGKILL) : 0; }; }), 128 + SIGKILL);
+    std::vector<int64_t> want = step < SYS_REPLACE_RENAMED ? std::vector<int64_t>{500} : std::vector<int64_t>{500, 100};
+    EXPECT_EQ(kept(), want) << "stopped at step " << step;
+    ASSERT_EQ(lose(200), 0);  // whatever the stop left beside it
+    EXPECT_EQ(kept().size(), want.size() + 1) << "after a stop at step " << step;
+  }
+}
+
+TEST_F(Scores, TwoProcessesSavingAtOnceLoseNothing) {
+  for (int half = 0; half < 2; half++) {  // 1 to 80 in a mixed order, every other one each
+    if (fork() != 0) continue;
+    for (int i = half; i < 80; i += 2) Scores_GameOver(i * 37 % 80 + 1, 1);
+    _exit(0);
+  }
+  for (int i = 0; i < 2; i++) wait(nullptr);
+  EXPECT_EQ(kept(), (std::vector<int64_t>{80, 79, 78, 77, 76, 75, 74, 73, 72, 71}));
+}
+
+// A full disk (writes past 40 bytes fail), a folder that cannot be written, and a damaged file:
+// the old table stays as it was, the run's game shows all the same; the damaged file is kept
+// aside and a new table begun.
+TEST_F(Scores, UnwritableHomeKeepsTheOldTableAndADamagedOneIsMovedAside) {
+  ASSERT_EQ(lose(500), 0);
+  static const rlimit small = {40, 40};
+  EXPECT_EQ(lose(700, 2, [] { signal(SIGXFSZ, SIG_IGN), setrlimit(RLIMIT_FSIZE, &small); }), 0);
+  EXPECT_EQ(kept(), std::vector<int64_t>{500});
+  // Readable by all, writable by none; root, who writes anywhere, is held to it as another user.
+  fs::permissions(home, fs::perms(0755)), fs::permissions(path, fs::perms(0644)), fs::permissions(folder, fs::perms(0555));
+  EXPECT_EQ(lose(700, 2, [] { geteuid() == 0 && setuid(65534) != 0 ? _exit(3) : void(); }), 0);
+  fs::permissions(folder, fs::perms(0700));
+  EXPECT_EQ(kept(), std::vector<int64_t>{500});
+
+  const std::string damaged = "brinemark scores 1\n500 3 2026-12-07 23:4";
+  std::ofstream(path) << damaged;
+  ASSERT_EQ(lose(100), 0);
+  EXPECT_EQ(kept(), std::vector<int64_t>{100});
+  int aside = 0;
+  for (const fs::directory_entry& e : fs::directory_iterator(folder))
+    aside += e.path().filename().string().starts_with("scores.unreadable-20") && read(e.path()) == damaged;
+  EXPECT_EQ(aside, 1);
+}
