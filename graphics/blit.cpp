@@ -185,6 +185,7 @@ static bool cornerPixels(double x, double y, int64_t* px, int64_t* py) {
 void Image_Put(double dx1, double dy1, double dx2, double dy2, int32_t source, int32_t destination,
                double sx1, double sy1, double sx2, double sy2, int32_t passed) {
   if (Error_Pending()) return;
+  ScreenChangeNote note;
   int32_t s = (passed & PUT_SOURCE) ? Image_Lookup(source) : drawSource;
   if (s == 0) return;
   int32_t d = (passed & PUT_DEST) ? Image_Lookup(destination) : drawDest;

@@ -102,6 +102,7 @@ static bool pointPixels(float x, float y, int64_t* px, int64_t* py) {
 
 void Draw_Line(float x1, float y1, float x2, float y2, uint32_t color, int32_t shape, int32_t style, int32_t passed) {
   if (Error_Pending()) return;
+  ScreenChangeNote note;
   ImageRecord* r = Image_Record(drawDest);
   if (r->isTextPage || shape < SHAPE_LINE || shape > SHAPE_FILLED_BOX) return Runtime_Error(5);
   float px1 = r->lastX, py1 = r->lastY;
@@ -136,6 +137,7 @@ void Draw_Line(float x1, float y1, float x2, float y2, uint32_t color, int32_t s
 
 void Draw_FillBox(float x1, float y1, float x2, float y2, uint32_t color) {
   if (Error_Pending()) return;
+  ScreenChangeNote note;
   int64_t X1, Y1, X2, Y2;
   if (!pointPixels(x1, y1, &X1, &Y1) || !pointPixels(x2, y2, &X2, &Y2)) return;
   fillBox(Image_Record(drawDest), X1, Y1, X2, Y2, color);
@@ -207,6 +209,7 @@ static void radiusLine(const Ellipse& e, double angle, double rx, double ry) {
 
 void Draw_Circle(double x, double y, double radius, uint32_t color, double start, double end, double aspect, int32_t passed) {
   if (Error_Pending()) return;
+  ScreenChangeNote note;
   ImageRecord* r = Image_Record(drawDest);
   if (r->isTextPage) return Runtime_Error(5);
   const double pi = std::numbers::pi;

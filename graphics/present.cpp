@@ -16,6 +16,7 @@
 #endif
 
 #include "platform/platform.h"
+#include "runtime/wake.h"
 
 static struct {
   std::atomic<int32_t> fullScreenState{0};    // 0 window, 1 nearest mode, 2 nearest 4:3 mode
@@ -106,9 +107,14 @@ int32_t Present_FullScreenState() { return shared.fullScreenState.load(std::memo
 
 bool Present_IsFullScreen() { return Present_FullScreenState() != 0; }
 
-void Present_AskFullScreen(int32_t state) { shared.fullScreenRequest = state + 1; }
+void Present_AskFullScreen(int32_t state) {
+  shared.fullScreenRequest = state + 1;
+  Wake_Main();
+}
 
 bool Present_FullScreenAsked() { return shared.fullScreenRequest.load() != 0; }
+
+bool Present_ModeChangeAsked() { return fullScreenToggles > 0 || Present_FullScreenAsked(); }
 
 PresentGeometry Present_Geometry() {
   return PresentGeometry{shared.offsetX.load(), shared.offsetY.load(), shared.shownW.load(),

@@ -54,6 +54,8 @@ bool Present_IsFullScreen();
 // true until a pass has taken it.
 void Present_AskFullScreen(int32_t state);
 bool Present_FullScreenAsked();
+// Main thread: an Alt+Enter or a full-screen request waits for the next pass.
+bool Present_ModeChangeAsked();
 // True before the window exists while the presentation holds it back for the game's page.
 bool Present_WindowHeldBack();
 PresentGeometry Present_Geometry();

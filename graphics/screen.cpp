@@ -12,6 +12,7 @@
 #include "platform/platform.h"
 #include "runtime/error.h"
 #include "runtime/program.h"
+#include "runtime/wake.h"
 
 int32_t screenPage, drawDest, drawSource;
 
@@ -19,6 +20,8 @@ static std::atomic<int32_t> pageSwapState{0};      // 0 idle, 1 asked, 2 granted
 static std::atomic<int32_t> windowSurfaceValid{0};  // 0: clear the whole surface before the next copy
 static std::atomic<bool> presenting{false};
 static int32_t startUpPage;  // the built-in page, until the game names its own
+std::atomic<uint32_t> pageChanges{0};
+static std::atomic<uint32_t> presentedChanges{0};  // pageChanges when the last frame was copied
 
 void Screen_Init() {
   Present_Init();
@@ -33,6 +36,11 @@ void Screen_Init() {
 
 void Screen_StartPresenting() { presenting = true; }
 
+bool Screen_PassWanted() {
+  return pageChanges.load() != presentedChanges.load(std::memory_order_relaxed) || pageSwapState.load() == 1 ||
+         windowSurfaceValid.load() == 0 || Present_ModeChangeAsked();
+}
+
 void Screen_Set(int32_t handle) {
   if (Error_Pending()) return;
   int32_t n = Image_Lookup(handle);
@@ -40,8 +48,10 @@ void Screen_Set(int32_t handle) {
   if (presenting.load()) {
     int32_t idle = 0;
     pageSwapState.compare_exchange_strong(idle, 1);
-    // Shutdown stops the presentation; the swap is then safe without its grant.
-    while (pageSwapState.load() != 2 && !exitRequested.load()) Sys_Sleep(0);
+    Wake_Main();
+    // Shutdown stops the presentation; the swap is then safe without its grant. Both are news.
+    for (uint32_t news = Wake_GameNews(); pageSwapState.load() != 2 && !exitRequested.load(); news = Wake_GameNews())
+      Wake_GameWait(news);
   }
   windowSurfaceValid = 0;
   ImageRecord* old = Image_Record(screenPage);
@@ -54,13 +64,14 @@ void Screen_Set(int32_t handle) {
   Image_Record(n)->ownership |= IMAGE_IS_SCREEN_PAGE;
   screenPage = drawDest = drawSource = n;
   pageSwapState = 0;
+  Screen_NoteChange();
 }
 
 // A pass while a swap is asked only grants it; while it is granted, passes do nothing.
 static bool grantPageSwap() {
   int32_t asked = 1;
   if (pageSwapState.compare_exchange_strong(asked, 2)) {
-    Sys_Sleep(0);
+    Wake_Game();
     return true;
   }
   return pageSwapState.load() == 2;
@@ -70,6 +81,7 @@ bool Screen_Present() {
   if (grantPageSwap()) return false;
   // Until the game names its page the window may wait for it, to be first shown at its size.
   if (screenPage == startUpPage && Present_WaitsForFirstPage()) return false;
+  presentedChanges.store(pageChanges.load(), std::memory_order_relaxed);
   const ImageRecord* page = Image_Record(screenPage);
   bool made = Present_Frame(page->pixels, page->width, page->height, windowSurfaceValid != 0);
   windowSurfaceValid = 1;

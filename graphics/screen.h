@@ -6,11 +6,27 @@
 // reads screenPage only while no page swap is asked (pageSwapState handshake).
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+
+#include "runtime/wake.h"
 
 extern int32_t screenPage;  // image shown in the window
 extern int32_t drawDest;    // target of drawing, text and blits without a destination
 extern int32_t drawSource;  // default source of the blit
+
+// Moved on by every drawing operation when it is done (game thread), so that the presentation
+// copies the page only when something may have changed since its last copy.
+extern std::atomic<uint32_t> pageChanges;
+inline void Screen_NoteChange() {
+  pageChanges.fetch_add(1);
+  Wake_GameActed();
+  Wake_Main();
+}
+// Drawing operations note their change on the way out, whichever way they leave.
+struct ScreenChangeNote {
+  ~ScreenChangeNote() { Screen_NoteChange(); }
+};
 
 // Make image handle the screen page, the destination and the default source. Error 258.
 void Screen_Set(int32_t handle);
@@ -18,8 +34,12 @@ void Screen_Set(int32_t handle);
 // Main thread, at start-up: start the presentation (full-screen modes, the desktop's scale) and
 // make the 640 x 400 start-up page.
 void Screen_Init();
-// Main thread: one presentation pass (the main loop calls it every other pass). True when the
-// window surface was made anew, so that the pointer's window coordinates changed.
+// Main thread: one presentation pass. The main loop calls it when Screen_PassWanted, at most
+// once per display refresh. True when the window surface was made anew, so that the pointer's
+// window coordinates changed.
 bool Screen_Present();
+// Main thread: a pass has something to do: the page changed since the last copy, a page swap
+// or a full-screen change is asked, or the window surface must be cleared.
+bool Screen_PassWanted();
 // Main thread: the presentation loop runs from now on, so page swaps must be granted by it.
 void Screen_StartPresenting();

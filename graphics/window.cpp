@@ -11,11 +11,13 @@
 #include "graphics/present.h"
 #include "platform/platform.h"
 #include "runtime/error.h"
+#include "runtime/wake.h"
 
 static SDL_Surface* iconSurface;
 
 void Window_SetTitle(const std::string& text) {
   if (Error_Pending()) return;
+  WakeMainAfter wake;
   SDL_WM_SetCaption(text.c_str(), text.c_str());
   Sys_WindowCompleteIconName(text);
 }
@@ -40,6 +42,7 @@ bool Window_MakeIcon(int32_t handle, uint32_t pixels[1024]) {
 
 void Window_SetIcon(int32_t handle) {
   if (Error_Pending() || Image_Lookup(handle) == 0) return;
+  WakeMainAfter wake;
   if (iconSurface == nullptr) {
     iconSurface = SDL_CreateRGBSurface(SDL_SWSURFACE, 32, 32, 32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000);
     if (iconSurface == nullptr) return;
@@ -85,6 +88,7 @@ static void centre() {
 
 void Window_Move(int32_t x, int32_t y, int32_t passed) {
   if (Error_Pending()) return;
+  WakeMainAfter wake;
   if (passed == 0 || passed == 3) return Runtime_Error(5);
   // The pause runs from the call: the wait for the first window is part of it, as the game's
   // first step comes when the window is still being made.

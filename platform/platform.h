@@ -6,6 +6,7 @@
 // Xlib or POSIX headers. Functions say which thread may call them.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -43,6 +44,27 @@ bool Sys_CalendarTime(int64_t* seconds, uint32_t* ms);
 
 // Install handler as the arithmetic-fault (division by zero) handler of the process.
 void Sys_OnArithmeticFault(void (*handler)());
+
+// Give the calling thread a name that tools (top, debuggers, /proc) show; at most 15 bytes.
+void Sys_NameThread(const char* name);
+std::string Sys_ThreadName();
+
+// ---- waiting -----------------------------------------------------------------------------
+
+// Main thread, after SDL's start-up and before the other threads: make the wake descriptor, and
+// have a termination signal (which SDL turns into a window close) wake the main thread.
+void Sys_InitWakes();
+// Any thread, also in a signal handler: end the main thread's current or next
+// Sys_WaitForWindowEvents at once.
+void Sys_WakeMainThread();
+// Main thread: sleep until the window system has an event for the program, another thread
+// called Sys_WakeMainThread, or timeoutMs passed (-1: no limit). Returns at once when events
+// already wait in the library's queue.
+void Sys_WaitForWindowEvents(int32_t timeoutMs);
+// Sleep while *word still holds expected, at most timeoutMs (-1: no limit); may also return
+// early for no reason, so callers look again. Sys_WakeWord ends such a sleep on word.
+void Sys_WaitWord(std::atomic<uint32_t>* word, uint32_t expected, int32_t timeoutMs);
+void Sys_WakeWord(std::atomic<uint32_t>* word);
 
 // True on the thread that called Sys_MarkMainThread (the thread that owns the window).
 void Sys_MarkMainThread();

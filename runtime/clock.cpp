@@ -13,6 +13,7 @@
 
 #include "platform/platform.h"
 #include "runtime/error.h"
+#include "runtime/wake.h"
 
 uint32_t tickBase;
 uint32_t msAtTickBase;
@@ -57,6 +58,7 @@ double Clock_Seconds(double accuracy, bool accuracyGiven) {
     Runtime_Error(5);
     return 0;
   }
+  Wake_GameActed();
   return Clock_SecondsAt(Clock_MsOfDay(SDL_GetTicks()), accuracy, accuracyGiven);
 }
 
@@ -69,6 +71,7 @@ void Clock_Delay(double seconds) {
   if (Error_Pending()) return;
   int64_t ms = Clock_DelayMs(seconds);
   if (ms < 0) return Runtime_Error(5);
+  Wake_GameActed();
   if (ClockDelayHook hook = delayHook.load()) return hook(uint32_t(ms));
   Sys_Sleep(uint32_t(ms));
 }

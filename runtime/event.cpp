@@ -12,6 +12,7 @@
 
 #include "platform/platform.h"
 #include "runtime/error.h"
+#include "runtime/wake.h"
 
 struct TimerEvent {
   std::atomic<uint8_t> inUse;
@@ -24,6 +25,14 @@ struct TimerEvent {
 
 static TimerEvent timerTable[1] = {{1, nullptr, 0, 0, 0.0, 0.0}};
 static const int32_t timerCount = 1;
+// Moved by the game thread on every change the timer thread must look at (a switch, a define,
+// a tick handled); the timer thread sleeps on it until its next tick falls due.
+static std::atomic<uint32_t> timerChanges{0};
+
+static void timersChanged() {
+  timerChanges.fetch_add(1);
+  Sys_WakeWord(&timerChanges);
+}
 
 static void runDueTimers() {
   for (int32_t i = 0; i < timerCount; i++) {
@@ -33,15 +42,15 @@ static void runDueTimers() {
     t.pending = 2;
     handler();
     t.pending = 0;
+    timersChanged();
   }
 }
 
 void Event_CheckSlow(int32_t stepNumber) {
   eventCheckPending.store(0);
-  while (pauseFlags.load() != 0 || exitRequested.load()) {
-    if (exitRequested.load()) Program_End();
-    Sys_Sleep(10);
-  }
+  // The key that ends a pause, and shutdown, are news; the first look comes after 10 ms.
+  Wake_GameUntil([] { return pauseFlags.load() == 0 || exitRequested.load() != 0; }, 10);
+  if (exitRequested.load()) Program_End();
   if (Error_Pending()) {
     errorLine = stepNumber;
     Error_RunDialog();
@@ -67,6 +76,7 @@ void TimerEvent_Define(int32_t timer, double intervalSeconds, TimerHandler handl
   t->interval = intervalSeconds;
   t->lastTick = 0.0;
   t->handler = handler;
+  timersChanged();
 }
 
 void TimerEvent_Control(int32_t timer, int32_t action, bool timerGiven) {
@@ -86,6 +96,7 @@ void TimerEvent_Control(int32_t timer, int32_t action, bool timerGiven) {
     t->pending.compare_exchange_strong(due, 0);
     t->lastTick = 0.0;
   }
+  timersChanged();
 }
 
 void TimerEvent_Poll(double now) {
@@ -103,13 +114,34 @@ void TimerEvent_Poll(double now) {
     t.lastTick = last;
     t.pending = 1;
     eventCheckPending.store(1);
+    Wake_Game();
   }
 }
 
+int32_t TimerEvent_MsToNextLook(double now) {
+  int32_t wait = -1;
+  for (int32_t i = 0; i < timerCount; i++) {
+    TimerEvent& t = timerTable[i];
+    if (!t.inUse || t.handler.load() == nullptr || t.state != 1 || t.pending != 0) continue;
+    // The first whole millisecond of the clock at which now - last > interval holds.
+    double due = (t.lastTick + t.interval - now) * 1000;
+    int32_t ms = due < 0 ? 0 : !(due < 2147483646.0) ? 2147483647 : int32_t(std::floor(due)) + 1;
+    if (wait < 0 || ms < wait) wait = ms;
+  }
+  return wait;
+}
+
+void TimerEvent_WakeThread() { timersChanged(); }
+
 int TimerEvent_ThreadMain(void*) {
-  for (uint32_t pass = 1; !exitRequested.load(); pass++) {
-    TimerEvent_Poll(SDL_GetTicks() * 0.001);
-    Sys_Sleep(pass % 4 == 0 ? 1 : 0);
+  Sys_NameThread("brine-timer");
+  while (!exitRequested.load()) {
+    uint32_t seen = timerChanges.load();
+    double now = SDL_GetTicks() * 0.001;
+    TimerEvent_Poll(now);
+    // Asleep until the next tick is due, or the game switches, defines or handles a timer.
+    int32_t wait = TimerEvent_MsToNextLook(now);
+    if (wait != 0 && !exitRequested.load()) Sys_WaitWord(&timerChanges, seen, wait);
   }
   threadsStopped.fetch_or(2);
   return 0;

@@ -28,7 +28,14 @@ void TimerEvent_Define(int32_t timer, double intervalSeconds, TimerHandler handl
 // Switch a timer on (1) or off (2); timer 0 when timerGiven is false. Error 5.
 void TimerEvent_Control(int32_t timer, int32_t action, bool timerGiven);
 
-// The timer thread's loop, until shutdown begins; then it sets bit 1 of threadsStopped.
+// The timer thread's loop, until shutdown begins; then it sets bit 1 of threadsStopped. It
+// sleeps until the next tick can fall due, or until the game thread changes a timer.
 int TimerEvent_ThreadMain(void*);
 // One pass of that loop at time now (seconds): mark the timers that have fallen due.
 void TimerEvent_Poll(double now);
+// Milliseconds from now (seconds) until a pass can find a timer due: the first millisecond at
+// which now - last tick exceeds the interval; 0 for at once, -1 when no timer runs (on, with a
+// handler, not already due or running).
+int32_t TimerEvent_MsToNextLook(double now);
+// Any thread: make the timer thread look again now (shutdown has begun).
+void TimerEvent_WakeThread();

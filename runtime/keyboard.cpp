@@ -19,6 +19,7 @@
 #include "runtime/input_events.h"
 #include "runtime/key_translate.h"
 #include "runtime/program.h"
+#include "runtime/wake.h"
 
 static constexpr int32_t keySlots = 16;
 
@@ -39,6 +40,7 @@ bool Key_Store(uint8_t character, uint8_t scan) {
   if (next == keys.head.load(std::memory_order_acquire)) return false;
   keys.slots[t] = KeyPair{character, scan};
   keys.tail.store(next, std::memory_order_release);
+  Wake_Game();
   return true;
 }
 
@@ -88,16 +90,18 @@ void Key_OnKeyDown(const SDL_KeyboardEvent& event) {
   // Break is Ctrl+Pause on a PC keyboard, and the window system reports it so.
   if (sym == SDLK_BREAK || (mods.ctrl && (sym == SDLK_PAUSE || sym == SDLK_SCROLLOCK || sym == SDLK_F15))) {
     endRequested = 1;
-    return;
+    return;  // read by the main thread itself at the end of this event pass
   }
   if (sym == SDLK_PAUSE || (mods.ctrl && sym == SDLK_NUMLOCK)) {
     pauseFlags.fetch_or(1);
     eventCheckPending = 1;
+    Wake_Game();
     return;
   }
   if (isModifierOrLock(sym)) return;
   if (pauseFlags.load() & 1) {
     pauseFlags.fetch_and(uint8_t(~1u));
+    Wake_Game();
     return;
   }
   if (mods.alt && (sym == SDLK_RETURN || sym == SDLK_KP_ENTER)) {
@@ -130,11 +134,12 @@ void Key_OnKeyUp(const SDL_KeyboardEvent& event) {
 
 std::string Key_Read() {
   if (Error_Pending()) return "";
+  uint32_t news = Wake_GameNews();
   int32_t h = keys.head.load(std::memory_order_relaxed);
   if (h == keys.tail.load(std::memory_order_acquire)) {
-    // The game's key waits call this in every pass: an empty read gives the core away for a
-    // moment, so a wait costs next to nothing and a key is still seen within a millisecond.
-    Sys_Sleep(1);
+    // The game's key waits call this in every pass: an empty read that follows another with
+    // nothing new between them sleeps until a key, a click or a step-end request comes.
+    Wake_GameRestAfterEmptyRead(news);
     return "";
   }
   KeyPair pair = keys.slots[h];

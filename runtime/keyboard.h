@@ -7,6 +7,7 @@
 #include <string>
 
 // The oldest key as a 1-character string, or a zero byte and the scan code for an extended
-// key; "" when none is buffered or an error is pending. A read that finds no key sleeps
-// about a millisecond first, so a loop that waits for a key does not spin.
+// key; "" when none is buffered or an error is pending. A read that finds no key, after an
+// earlier empty read with nothing new since, sleeps until there is news for the game (a key, a
+// mouse record, a step-end request; see wake.h), so a loop that waits for a key does not spin.
 std::string Key_Read();

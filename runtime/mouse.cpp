@@ -23,6 +23,7 @@
 #include "platform/platform.h"
 #include "runtime/error.h"
 #include "runtime/input_events.h"
+#include "runtime/wake.h"
 
 static constexpr int32_t queueMask = MOUSE_QUEUE_SIZE - 1;
 
@@ -62,6 +63,7 @@ void Mouse_Append(const MouseRecord& record) {
   mouse.current.compare_exchange_strong(full, (n + 1) & queueMask, std::memory_order_acq_rel);
   storeRecord(n, record);
   mouse.newest.store(n, std::memory_order_release);
+  Wake_Game();
 }
 
 static MouseRecord newestRecord() { return loadRecord(mouse.newest.load(std::memory_order_relaxed)); }
@@ -135,12 +137,13 @@ MouseRecord Mouse_Current() {
 
 int32_t Mouse_Input() {
   if (Error_Pending()) return 0;
+  uint32_t news = Wake_GameNews();
   for (;;) {
     int32_t c = mouse.current.load(std::memory_order_acquire);
     if (c == mouse.newest.load(std::memory_order_acquire)) {
-      // Every wait of the game for the mouse ends in an empty read; resting here a millisecond
-      // keeps those waits from spinning a core, well inside one 32 ms event pass.
-      Sys_Sleep(1);
+      // Every wait of the game for the mouse ends in empty reads; the second in a row with
+      // nothing new between them sleeps until the next record, key or step-end request.
+      Wake_GameRestAfterEmptyRead(news);
       return 0;
     }
     if (mouse.current.compare_exchange_weak(c, (c + 1) & queueMask, std::memory_order_acq_rel)) return -1;
@@ -196,6 +199,7 @@ static void warpInPlace() {
 // a pointer that goes on moving on one side of the change is never touched.
 void Mouse_Hide() {
   if (Error_Pending()) return;
+  WakeMainAfter wake;
   Present_TakePointerVisibility();
   if (!Present_PointerShown()) return;
   warpInPlace();
@@ -205,6 +209,7 @@ void Mouse_Hide() {
 
 void Mouse_Show() {
   if (Error_Pending()) return;
+  WakeMainAfter wake;
   Present_TakePointerVisibility();
   if (SDL_WM_GrabInput(SDL_GRAB_QUERY) == SDL_GRAB_ON) SDL_WM_GrabInput(SDL_GRAB_OFF);
   if (Present_PointerShown()) return;

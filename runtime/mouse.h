@@ -17,7 +17,8 @@ struct MouseRecord {
 enum : int32_t { MOUSE_QUEUE_SIZE = 65536 };
 
 // -1 and the current record moves on when a newer one exists, else 0 (also while an error
-// is pending). Finding no newer record sleeps about a millisecond, so waits do not spin.
+// is pending). Finding no newer record, after an earlier empty read with nothing new since,
+// sleeps until there is news for the game (see wake.h), so waits do not spin.
 int32_t Mouse_Input();
 // The current record as it stands (window pixels, raw button bits).
 MouseRecord Mouse_Current();

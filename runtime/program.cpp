@@ -17,6 +17,7 @@
 #include "runtime/error.h"
 #include "runtime/event.h"
 #include "runtime/input_events.h"
+#include "runtime/wake.h"
 #include "text/text_file.h"
 
 std::atomic<int32_t> eventCheckPending{0};
@@ -91,12 +92,14 @@ static void setDefaultIcon() {
 }
 
 static int gameThreadRoot(void*) {
+  Sys_NameThread("brine-game");
   Error_CatchArithmeticFaults();
   try {
     gameEntry();
     // The game never returns from its entry; if it does, the program ends as with Program_End.
     threadsStopped.fetch_or(1);
     endRequested = 1;
+    Wake_Main();
   } catch (const GameThreadEnd&) {
   } catch (...) {
     // A container or allocation that failed deep in the game: the one fatal error that names it.
@@ -111,8 +114,17 @@ void Program_OnShutdown(void (*hook)()) { shutdownHook = hook; }
 void Program_End() {
   endRequested = 1;
   threadsStopped.fetch_or(1);
-  while (!exitRequested.load()) Sys_Sleep(16);
+  Wake_Main();
+  Wake_GameUntil([] { return exitRequested.load() != 0; }, 16);
   throw GameThreadEnd{};
+}
+
+// Shutdown has begun: every other thread is to see it now, wherever it sleeps.
+static void requestExit() {
+  exitRequested = 1;
+  eventCheckPending = 1;
+  Wake_Game();
+  TimerEvent_WakeThread();
 }
 
 // The exit handlers take SDL down under any thread still calling it, and the timer thread
@@ -120,6 +132,7 @@ void Program_End() {
 // Only the main thread, which made the timer thread, ends the process here once that has begun.
 [[noreturn]] static void exitProcess(int32_t exitCode) {
   exitRequested = 1;
+  TimerEvent_WakeThread();
   for (int look = 0; timerThreadStarted.load() && !(threadsStopped.load() & 2) && look < 100; look++) Sys_Sleep(2);
   if (timerThreadStarted.load() && (threadsStopped.load() & 2)) SDL_WaitThread(timerThread, nullptr);
   std::exit(exitCode);
@@ -128,6 +141,7 @@ void Program_End() {
 void Program_ExitAfterFatalError(int32_t exitCode) {
   if (Sys_IsMainThread() || !mainLoopRunning.load()) exitProcess(exitCode);
   fatalExitCode = exitCode;
+  Wake_Main();
   for (;;) Sys_Sleep(16);
 }
 
@@ -137,8 +151,7 @@ static void takeFatalExit() {
 }
 
 [[noreturn]] static void shutdown() {
-  exitRequested = 1;
-  eventCheckPending = 1;
+  requestExit();
   while (!gameThreadEnded.load()) {
     takeFatalExit();
     Sys_Sleep(16);
@@ -184,19 +197,48 @@ static bool eventPass() {
   return true;
 }
 
+// Whether the library may have a key repeat to send: it times repeats itself and sends them
+// only while its events are read, so a held key (not a modifier or lock) keeps the loop looking.
+static bool keyRepeatMayCome() {
+  if (!keyRepeatOn) return false;
+  int count = 0;
+  const uint8_t* down = SDL_GetKeyState(&count);
+  for (int sym = 0; sym < count; sym++)
+    if (down[sym] && (sym < SDLK_NUMLOCK || sym > SDLK_COMPOSE)) return true;
+  return false;
+}
+
+// Frames are at most one per display refresh (60 a second).
+static const uint32_t frameSpacingMs = 16;
+// A held key is looked at as often as the events were read before: a repeat every 30 ms.
+static const int32_t keyRepeatLookMs = 16;
+
+// The main thread sleeps until a window event, a page drawn or another thread's request; then
+// it reads every waiting event and presents the page if it changed, so a waiting game costs
+// nothing. A pass of either kind comes as soon as it is due instead of on a fixed 32 ms beat.
 [[noreturn]] static void mainLoop() {
-  for (bool present = false;;) {
-    Sys_Sleep(15);
-    Sys_Sleep(1);
+  uint32_t lastFrame = SDL_GetTicks() - frameSpacingMs;
+  for (;;) {
     takeFatalExit();
     if (endRequested.load()) shutdown();
-    present = !present;
-    if (present) {
-      // A new window surface moves the pointer in window pixels: the queue starts again there.
-      if (Screen_Present()) Mouse_RestartQueue();
-    } else if (!eventPass()) {
-      shutdown();
+    if (!eventPass()) shutdown();
+    if (endRequested.load()) shutdown();
+    int32_t wait = keyRepeatMayCome() ? keyRepeatLookMs : -1;
+    Wake_MainWillSleep();
+    if (Screen_PassWanted()) {
+      uint32_t since = SDL_GetTicks() - lastFrame;
+      if (since >= frameSpacingMs) {
+        Wake_MainAwake();
+        // A new window surface moves the pointer in window pixels: the queue starts again there.
+        if (Screen_Present()) Mouse_RestartQueue();
+        lastFrame = SDL_GetTicks();
+        continue;
+      }
+      int32_t untilFrame = int32_t(frameSpacingMs - since);
+      if (wait < 0 || untilFrame < wait) wait = untilFrame;
     }
+    if (!endRequested.load() && fatalExitCode.load() < 0) Sys_WaitForWindowEvents(wait);
+    Wake_MainAwake();
   }
 }
 
@@ -209,15 +251,16 @@ int Program_Run(GameEntry entry) {
   Sys_ChangeDirectory(Program_FolderOf(Sys_ExecutablePath()));
 
   Sys_PreferWindowSystemVideo();
-  // The timer subsystem, whose thread makes the process multi-threaded, starts after video:
-  // video's start-up reads the window system's key-composition table a byte at a time, which
-  // costs some 5 ms more once every read takes a lock.
-  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_CDROM) < 0 || SDL_InitSubSystem(SDL_INIT_TIMER) < 0) {
+  // SDL's timer subsystem is left off: nothing here sets an SDL timer (the periodic timer has
+  // its own thread), SDL's clock runs without it, and the classic library's timer thread wakes
+  // every millisecond for the life of the program.
+  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_CDROM) < 0) {
     std::fprintf(stderr, "Unable to init SDL: %s\n", SDL_GetError());
     std::exit(100);
   }
   std::atexit(SDL_Quit);
   Sys_EndWhenDisplayLost();
+  Sys_InitWakes();
   // Audio that cannot start is no reason to stop here: the first sound says so and ends the
   // game. The classic library never fails its start-up for audio; the one over SDL 2 would.
   SDL_InitSubSystem(SDL_INIT_AUDIO);
@@ -244,6 +287,7 @@ int Program_Run(GameEntry entry) {
   // Both hold before the game's first step: its first page swap already waits for a
   // presentation pass, and a fatal error on its thread already leaves the exit to this one.
   Screen_StartPresenting();
+  Wake_GameSleepsOnNews(true);
   mainLoopRunning = true;
   gameThread = SDL_CreateThread(gameThreadRoot, nullptr);
   if (gameThread == nullptr) {

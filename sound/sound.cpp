@@ -14,9 +14,11 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/platform.h"
 #include "runtime/error.h"
 #include "runtime/options.h"
 #include "runtime/program.h"
+#include "runtime/wake.h"
 #include "sound/decode.h"
 
 enum { SILENCE_BYTES = 32768 };
@@ -74,7 +76,12 @@ static void startAudio() {
     SDL_putenv(const_cast<char*>("SDL_AUDIODRIVER=dummy"));
     SDL_InitSubSystem(SDL_INIT_AUDIO);
   }
-  if (Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 1024) < 0) {
+  // The device's thread takes its name from the thread that starts it: tools tell it apart.
+  std::string starter = Sys_ThreadName();
+  Sys_NameThread("sdl-audio");
+  bool opened = Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 1024) >= 0;
+  Sys_NameThread(starter.c_str());
+  if (!opened) {
     // When start-up found no audio driver, a later open fails on this thread with no message.
     const char* why = Mix_GetError();
     std::fprintf(stderr, "Unable to open audio: %s (--no-sound plays without a device)\n",
@@ -83,6 +90,8 @@ static void startAudio() {
   }
   std::atexit(Mix_CloseAudio);
   Mix_AllocateChannels(SOUND_SLOTS);
+  // A sound that ends is news for a game waiting in a loop that asks whether it still plays.
+  Mix_ChannelFinished([](int) { Wake_Game(); });
   sound.audioOpen = true;
   SoundSlot& slot = sound.slots[0];
   slot.chunk = Mix_QuickLoad_RAW(sound.silence, SILENCE_BYTES);

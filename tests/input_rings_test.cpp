@@ -4,12 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
+#include <vector>
 
 #include "runtime/error.h"
+#include "runtime/event.h"
 #include "runtime/input_events.h"
 #include "runtime/keyboard.h"
 #include "runtime/mouse.h"
+#include "runtime/wake.h"
 
 namespace {
 
@@ -81,4 +85,61 @@ TEST(InputRings, KeyBufferUnderTwoThreads) {
   reader.join();
   EXPECT_FALSE(failed.load());
   EXPECT_EQ(Key_Read(), "");
+}
+
+// A waiting game sleeps: its wait for a click makes two empty reads and then sleeps until the
+// main thread stores a record, which wakes it at once; its wait for a key sleeps between ticks
+// of a 0.2 s timer whose thread sleeps to each tick, and every tick still runs, on its interval.
+TEST(InputRings, AWaitingGameSleepsUntilAClickOrATick) {
+  using Clock = std::chrono::steady_clock;
+  pendingError = 0;
+  Mouse_InitQueueAt(0, 0);
+  Key_CaptureHeldState();
+  Wake_GameSleepsOnNews(true);
+  std::atomic<int> passes{0};
+  std::atomic<bool> woke{false};
+  std::thread game([&] {
+    while (!(Mouse_Input() && Mouse_Button(1))) passes++;
+    woke = true;
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_LE(passes.load(), 2) << "the wait for a click spins";
+  Clock::time_point clicked = Clock::now();
+  Mouse_Append(MouseRecord{10, 10, 1, 0, 0});
+  while (!woke.load() && Clock::now() - clicked < std::chrono::seconds(2)) std::this_thread::yield();
+  EXPECT_LT(Clock::now() - clicked, std::chrono::milliseconds(250)) << "the click did not wake the wait";
+  woke.load() ? game.join() : game.detach();
+
+  static std::vector<Clock::time_point> ticks;
+  ticks.clear();
+  TimerEvent_Define(0, 0.2, [] { ticks.push_back(Clock::now()); });
+  TimerEvent_Control(0, TIMER_ON, false);
+  std::thread timer(TimerEvent_ThreadMain, nullptr);
+  // Should the ticks stop, a watchdog ends the wait after 5 s with news of its own.
+  std::atomic<bool> finished{false}, overtime{false};
+  std::thread watchdog([&] {
+    for (int look = 0; look < 500 && !finished.load(); look++) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    overtime = true;
+    while (!finished.load()) Wake_Game(), std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  });
+  int keyReads = 0;
+  while (ticks.size() < 5 && !overtime.load()) {
+    keyReads++;
+    Key_Read();
+    Event_Check(1);
+  }
+  finished = true;
+  watchdog.join();
+  exitRequested = 1;
+  TimerEvent_WakeThread();
+  timer.join();
+  exitRequested = 0;
+  threadsStopped = 0;
+  TimerEvent_Control(0, TIMER_OFF, false);
+  Wake_GameSleepsOnNews(false);
+  ASSERT_EQ(ticks.size(), 5u);
+  EXPECT_LE(keyReads, 5 * 3 + 2) << "the wait for a key spins between ticks";
+  auto mean = (ticks.back() - ticks.front()) / 4;
+  EXPECT_GE(mean, std::chrono::milliseconds(150));
+  EXPECT_LE(mean, std::chrono::milliseconds(300));
 }

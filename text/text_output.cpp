@@ -235,6 +235,7 @@ bool isWide(const FontRecord* f) { return (f->options & FONT_UNICODE) != 0; }
 
 void Text_FitItem(const std::string& text) {
   if (Error_Pending()) return;
+  ScreenChangeNote note;
   ImageRecord* r = Image_Record(drawDest);
   if (r->textPending || r->cursorColumn == 1) return;
   const FontRecord* f = fontOf(r);
@@ -248,6 +249,7 @@ void Text_FitItem(const std::string& text) {
 
 void Text_Print(const std::string& text, bool endLine) {
   if (Error_Pending()) return;
+  ScreenChangeNote note;
   ImageRecord* r = Image_Record(drawDest);
   const FontRecord* f = fontOf(r);
   if (f == nullptr) return;
