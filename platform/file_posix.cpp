@@ -228,7 +228,8 @@ bool Sys_FileReplace(const std::string& path, const std::string& bytes, std::str
 
 std::string Sys_FileMoveAside(const std::string& path, const std::string& suffix, std::string* why) {
   for (int n = 1; n <= 100; n++) {
-    std::string aside = path + suffix + (n == 1 ? "" : "-" + std::to_string(n));
+    std::string aside = path + suffix;
+    if (n > 1) aside.append(1, '-').append(std::to_string(n));
     struct stat info;
     if (lstat(aside.c_str(), &info) == 0) continue;
     if (rename(path.c_str(), aside.c_str()) == 0) return aside;

@@ -39,8 +39,7 @@ lose_game() {
     hits=$((hits + 1)) wins=$((wins + 1))
     echo "shot $shots hit: success screen; a key goes on"
     press "$id" space
-    expect --wait 60 transit
-    expect lights GGGGGGGG
+    expect --wait 60 cleared
   done
   echo "failure screen after $shots shots ($wins hits)"
 }
