@@ -208,6 +208,11 @@ static bool keyRepeatMayCome() {
   return false;
 }
 
+static bool libraryQueueHoldsEvents() {
+  SDL_Event event;
+  return SDL_PeepEvents(&event, 1, SDL_PEEKEVENT, SDL_ALLEVENTS) > 0;
+}
+
 // Frames are at most one per display refresh (60 a second).
 static const uint32_t frameSpacingMs = 16;
 // A held key is looked at as often as the events were read before: a repeat every 30 ms.
@@ -225,6 +230,12 @@ static const int32_t keyRepeatLookMs = 16;
     if (endRequested.load()) shutdown();
     int32_t wait = keyRepeatMayCome() ? keyRepeatLookMs : -1;
     Wake_MainWillSleep();
+    // A call on the window from the game thread can leave events in the library's own queue,
+    // which the sleep below does not watch; its wake may have come before this sleep began.
+    if (libraryQueueHoldsEvents()) {
+      Wake_MainAwake();
+      continue;
+    }
     if (Screen_PassWanted()) {
       uint32_t since = SDL_GetTicks() - lastFrame;
       if (since >= frameSpacingMs) {

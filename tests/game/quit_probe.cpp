@@ -12,6 +12,7 @@
 #include "graphics/image.h"
 #include "platform/platform.h"
 #include "runtime/program.h"
+#include "runtime/wake.h"
 
 static void checkAtExit() {
   if (game.keyText == "q") return;
@@ -33,6 +34,7 @@ static void playUntilQ() {
   key.key.keysym.sym = SDLK_q;
   key.key.keysym.unicode = 'q';
   if (SDL_PushEvent(&key) != 0) std::fprintf(stderr, "the key could not be queued: %s\n", SDL_GetError());
+  Wake_Main();  // as a key from the window system wakes it through the display connection
   runLevel();
   std::fprintf(stderr, "the level loop returned\n");
   std::_Exit(1);
