@@ -27,6 +27,9 @@ void loadAssets() {
   game.screenImage = Image_Load("scope.jpg", 32, 1); STEP;
   Screen_Set(game.screenImage); STEP;
   Image_Free(game.iconImage, IMAGE_HANDLE_GIVEN); STEP;
+  // The title is the first screen of a run only: its page is not shown again.
+  if (game.titleImage < -1) Image_Free(game.titleImage, IMAGE_HANDLE_GIVEN);
+  game.titleImage = 0; STEP;
   game.sightImage = Image_Load("sight.png", 0, 0); STEP;
   game.explosionImage = Image_Load("explosion.png", 0, 0); STEP;
   game.cleanScope = Image_Copy(game.screenImage, IMAGE_HANDLE_GIVEN); STEP;

@@ -36,8 +36,11 @@ void Screen_Init() {
 
 void Screen_StartPresenting() { presenting = true; }
 
+// While a swap is granted a pass does nothing; the swap itself is a change, and wakes the loop.
 bool Screen_PassWanted() {
-  return pageChanges.load() != presentedChanges.load(std::memory_order_relaxed) || pageSwapState.load() == 1 ||
+  int32_t swap = pageSwapState.load();
+  if (swap == 2) return false;
+  return swap == 1 || pageChanges.load() != presentedChanges.load(std::memory_order_relaxed) ||
          windowSurfaceValid.load() == 0 || Present_ModeChangeAsked();
 }
 
@@ -68,23 +71,25 @@ void Screen_Set(int32_t handle) {
 }
 
 // A pass while a swap is asked only grants it; while it is granted, passes do nothing.
-static bool grantPageSwap() {
+static bool grantPageSwap(bool* justGranted) {
   int32_t asked = 1;
   if (pageSwapState.compare_exchange_strong(asked, 2)) {
     Wake_Game();
+    if (justGranted != nullptr) *justGranted = true;
     return true;
   }
   return pageSwapState.load() == 2;
 }
 
-bool Screen_Present() {
-  if (grantPageSwap()) return false;
+bool Screen_Present(bool* onlyGranted) {
+  if (onlyGranted != nullptr) *onlyGranted = false;
+  if (grantPageSwap(onlyGranted)) return false;
   // Until the game names its page the window may wait for it, to be first shown at its size.
   if (screenPage == startUpPage && Present_WaitsForFirstPage()) return false;
   presentedChanges.store(pageChanges.load(), std::memory_order_relaxed);
   const ImageRecord* page = Image_Record(screenPage);
   bool made = Present_Frame(page->pixels, page->width, page->height, windowSurfaceValid != 0);
   windowSurfaceValid = 1;
-  grantPageSwap();
+  grantPageSwap(nullptr);
   return made;
 }

@@ -36,8 +36,9 @@ void Screen_Set(int32_t handle);
 void Screen_Init();
 // Main thread: one presentation pass. The main loop calls it when Screen_PassWanted, at most
 // once per display refresh. True when the window surface was made anew, so that the pointer's
-// window coordinates changed.
-bool Screen_Present();
+// window coordinates changed. *onlyGranted, when asked, says the pass only granted a page swap
+// and copied nothing: the new page is to be shown as soon as the game has swapped.
+bool Screen_Present(bool* onlyGranted = nullptr);
 // Main thread: a pass has something to do: the page changed since the last copy, a page swap
 // or a full-screen change is asked, or the window surface must be cleared.
 bool Screen_PassWanted();

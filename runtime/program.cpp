@@ -241,8 +241,9 @@ static const int32_t keyRepeatLookMs = 16;
       if (since >= frameSpacingMs) {
         Wake_MainAwake();
         // A new window surface moves the pointer in window pixels: the queue starts again there.
-        if (Screen_Present()) Mouse_RestartQueue();
-        lastFrame = SDL_GetTicks();
+        bool onlyGranted;
+        if (Screen_Present(&onlyGranted)) Mouse_RestartQueue();
+        if (!onlyGranted) lastFrame = SDL_GetTicks();
         continue;
       }
       int32_t untilFrame = int32_t(frameSpacingMs - since);
