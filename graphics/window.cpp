@@ -1,25 +1,55 @@
-// window.cpp: caption, icon and placement of the window. Owns the 32 x 32 icon surface, made
-// once on the game thread and handed to the window manager on every Window_SetIcon.
+// window.cpp: caption, icon and placement of the window. Owns the 32 x 32 icon surface and the
+// caption and icon the game asked for and the main thread has not yet set.
+//
+// The main thread owns the window and makes it anew when the page's size changes; a caption or
+// icon set by the game thread at that moment could be lost inside the library. So while the main
+// loop runs, the game hands its request over (the newest wins) and the loop sets it.
 #include "graphics/window.h"
 
 #include <SDL.h>
 
+#include <atomic>
 #include <cstring>
+#include <memory>
 
 #include "graphics/blit.h"
 #include "graphics/image.h"
 #include "graphics/present.h"
 #include "platform/platform.h"
 #include "runtime/error.h"
+#include "runtime/program.h"
 #include "runtime/wake.h"
 
 static SDL_Surface* iconSurface;
+struct IconPixels {
+  uint32_t pixels[1024];
+};
+static std::atomic<std::string*> askedCaption{nullptr};
+static std::atomic<IconPixels*> askedIcon{nullptr};
+
+static void setCaption(const std::string& text) {
+  SDL_WM_SetCaption(text.c_str(), text.c_str());
+  Sys_WindowCompleteIconName(text);
+}
+
+static void setIcon(const uint32_t pixels[1024]) {
+  if (iconSurface == nullptr) {
+    iconSurface = SDL_CreateRGBSurface(SDL_SWSURFACE, 32, 32, 32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000);
+    if (iconSurface == nullptr) return;
+  }
+  if (SDL_MUSTLOCK(iconSurface) && SDL_LockSurface(iconSurface) < 0) return;
+  for (int y = 0; y < 32; y++)
+    std::memcpy(static_cast<uint8_t*>(iconSurface->pixels) + y * iconSurface->pitch, pixels + y * 32, 32 * 4);
+  if (SDL_MUSTLOCK(iconSurface)) SDL_UnlockSurface(iconSurface);
+  SDL_WM_SetIcon(iconSurface, nullptr);
+  Sys_WindowCompleteIcon(pixels);
+}
 
 void Window_SetTitle(const std::string& text) {
   if (Error_Pending()) return;
-  WakeMainAfter wake;
-  SDL_WM_SetCaption(text.c_str(), text.c_str());
-  Sys_WindowCompleteIconName(text);
+  if (!Program_MainLoopRuns()) return setCaption(text);
+  delete askedCaption.exchange(new std::string(text));
+  Wake_Main();
 }
 
 bool Window_MakeIcon(int32_t handle, uint32_t pixels[1024]) {
@@ -42,19 +72,18 @@ bool Window_MakeIcon(int32_t handle, uint32_t pixels[1024]) {
 
 void Window_SetIcon(int32_t handle) {
   if (Error_Pending() || Image_Lookup(handle) == 0) return;
-  WakeMainAfter wake;
-  if (iconSurface == nullptr) {
-    iconSurface = SDL_CreateRGBSurface(SDL_SWSURFACE, 32, 32, 32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000);
-    if (iconSurface == nullptr) return;
-  }
-  uint32_t pixels[1024];
-  if (!Window_MakeIcon(handle, pixels)) return;
-  if (SDL_MUSTLOCK(iconSurface) && SDL_LockSurface(iconSurface) < 0) return;
-  for (int y = 0; y < 32; y++)
-    std::memcpy(static_cast<uint8_t*>(iconSurface->pixels) + y * iconSurface->pitch, pixels + y * 32, 32 * 4);
-  if (SDL_MUSTLOCK(iconSurface)) SDL_UnlockSurface(iconSurface);
-  SDL_WM_SetIcon(iconSurface, nullptr);
-  Sys_WindowCompleteIcon(pixels);
+  auto icon = std::make_unique<IconPixels>();
+  if (!Window_MakeIcon(handle, icon->pixels)) return;
+  if (!Program_MainLoopRuns()) return setIcon(icon->pixels);
+  delete askedIcon.exchange(icon.release());
+  Wake_Main();
+}
+
+bool Window_DressingAsked() { return askedCaption.load() != nullptr || askedIcon.load() != nullptr; }
+
+void Window_SetAskedDressing() {
+  if (std::unique_ptr<std::string> caption{askedCaption.exchange(nullptr)}) setCaption(*caption);
+  if (std::unique_ptr<IconPixels> icon{askedIcon.exchange(nullptr)}) setIcon(icon->pixels);
 }
 
 // The game places its window as its very first step, which can come before the presentation's

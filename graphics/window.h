@@ -1,7 +1,8 @@
 // window.h: the window's caption, icon and place on the desktop.
 //
-// Owns the icon surface (made once, on the game thread). The native window itself belongs to
-// the presentation, which learns it after its first mode set. Game thread only.
+// Owns the icon surface and the caption and icon waiting for the main thread. The native window
+// itself belongs to the presentation, which learns it after its first mode set. Game thread,
+// but for the two calls of the main loop at the end.
 #pragma once
 
 #include <cstdint>
@@ -25,3 +26,8 @@ enum : int32_t { WINDOW_CENTRE = 1, WINDOW_AT = 2 };
 // first. Error 5 for passed 0 or 3; nothing in full screen or without a native window. The
 // place holds when the presentation makes the window again at another size.
 void Window_Move(int32_t x, int32_t y, int32_t passed);
+
+// Main thread: a caption or icon the game asked for waits to be set.
+bool Window_DressingAsked();
+// Main thread, in its loop: set the caption and icon the game asked for last, if any.
+void Window_SetAskedDressing();

@@ -12,6 +12,7 @@
 #include <cstdlib>
 
 #include "graphics/screen.h"
+#include "graphics/window.h"
 #include "platform/platform.h"
 #include "runtime/clock.h"
 #include "runtime/error.h"
@@ -110,6 +111,8 @@ static int gameThreadRoot(void*) {
 }
 
 void Program_OnShutdown(void (*hook)()) { shutdownHook = hook; }
+
+bool Program_MainLoopRuns() { return mainLoopRunning.load(); }
 
 void Program_End() {
   endRequested = 1;
@@ -228,11 +231,12 @@ static const int32_t keyRepeatLookMs = 16;
     if (endRequested.load()) shutdown();
     if (!eventPass()) shutdown();
     if (endRequested.load()) shutdown();
+    Window_SetAskedDressing();
     int32_t wait = keyRepeatMayCome() ? keyRepeatLookMs : -1;
     Wake_MainWillSleep();
     // A call on the window from the game thread can leave events in the library's own queue,
     // which the sleep below does not watch; its wake may have come before this sleep began.
-    if (libraryQueueHoldsEvents()) {
+    if (libraryQueueHoldsEvents() || Window_DressingAsked()) {
       Wake_MainAwake();
       continue;
     }

@@ -33,6 +33,9 @@ int Program_Run(GameEntry entry);
 // error box, SIGTERM), on the main thread once the game thread has stopped, before the exit.
 void Program_OnShutdown(void (*hook)());
 
+// The main loop runs (from just before the game thread starts): the window is its to change.
+bool Program_MainLoopRuns();
+
 // End the program from the game thread: ask for shutdown, wait for it to begin, and end the
 // game thread on the spot. Never returns; no game step runs after it.
 [[noreturn]] void Program_End();

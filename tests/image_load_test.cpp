@@ -195,8 +195,17 @@ TEST_F(ImageLoadTest, TruncatedAndCorruptFilesGiveMinusOne) {
   writeJpeg(arithmetic, 40, 30, 10, 20, 30, ARITHMETIC);
   writeJpeg(arithmeticProgressive, 40, 30, 10, 20, 30, ARITHMETIC_PROGRESSIVE);
   png_image palette{.version = PNG_IMAGE_VERSION, .width = 2, .height = 1, .format = PNG_FORMAT_RGB_COLORMAP, .colormap_entries = 3};
-  static const uint8_t colours[9] = {255, 0, 0, 0, 255, 0, 0, 0, 255}, indices[2] = {0, 3};  // 2 bits a pixel, 3 past the palette
+  static const uint8_t colours[9] = {255, 0, 0, 0, 255, 0, 0, 0, 255}, indices[2] = {0, 2};  // 2 bits a pixel
   ASSERT_TRUE(png_image_write_to_file(&palette, tempPath("palette.png").c_str(), 0, indices, 0, colours));
+  // Newer writers refuse an index past the palette: the palette is cut to two colours after.
+  std::vector<uint8_t> cutPalette = readBytes(tempPath("palette.png"));
+  auto plte = std::search(cutPalette.begin(), cutPalette.end(), "PLTE", "PLTE" + 4);
+  ASSERT_TRUE(plte != cutPalette.end() && plte[-1] == 9);
+  plte[-1] = 6;
+  cutPalette.erase(plte + 10, plte + 13);
+  uint32_t crc = uint32_t(crc32(0, &plte[0], 10));
+  for (int i = 0; i < 4; i++) plte[10 + i] = uint8_t(crc >> (24 - 8 * i));
+  writeBytes(tempPath("palette.png"), cutPalette);
   expectRefused(tempPath("palette.png"), "a pixel indexes past its palette");
   for (const std::string& path : {png, jpg, restarts, progressive, threeScans, arithmetic, arithmeticProgressive}) {
     bool huffman = path != arithmetic && path != arithmeticProgressive;

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cmath>
 
+#include "graphics/present.h"
 #include "runtime/clock.h"
 #include "runtime/event.h"
 #include "runtime/mouse.h"
@@ -19,7 +20,8 @@ class LevelLoop : public GameTest {};
 // The level loop, pass after pass, until a key ends the program.
 void levelLoop() { runLevel(); }
 
-bool cursorShown() { return SDL_ShowCursor(SDL_QUERY) == SDL_ENABLE; }
+// Over SDL 2 a hidden pointer is a blank cursor, while SDL's own pointer stays shown.
+bool cursorShown() { return Present_PointerShown(); }
 
 }  // namespace
 
