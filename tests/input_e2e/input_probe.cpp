@@ -6,11 +6,11 @@
 //   key <byte> [<byte>]                     a Key_Read result
 //   holding                                 after the key "h": no key is read for 2 seconds
 //   tick <n>                                every fifth step (about 100 ms) the game runs
-#include <SDL.h>
 
 #include <cstdio>
 #include <string>
 
+#include "graphics/window.h"
 #include "runtime/clock.h"
 #include "runtime/event.h"
 #include "runtime/keyboard.h"
@@ -18,7 +18,7 @@
 #include "runtime/program.h"
 
 static void probe() {
-  SDL_WM_SetCaption("Brinemark input probe", "Brinemark input probe");
+  Window_SetTitle("Brinemark input probe");
   for (int step = 0;; step++) {
     while (Mouse_Input())
       std::printf("mouse %g %g %d %d %d\n", Mouse_X(), Mouse_Y(), -Mouse_Button(1), -Mouse_Button(2), -Mouse_Button(3));
