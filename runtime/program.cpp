@@ -234,8 +234,8 @@ static const int32_t keyRepeatLookMs = 16;
     Window_SetAskedDressing();
     int32_t wait = keyRepeatMayCome() ? keyRepeatLookMs : -1;
     Wake_MainWillSleep();
-    // A call on the window from the game thread can leave events in the library's own queue,
-    // which the sleep below does not watch; its wake may have come before this sleep began.
+    // The game thread may have left work that the sleep below does not watch (events its calls
+    // put in the library's own queue, a caption or icon to set) and woken the loop before it.
     if (libraryQueueHoldsEvents() || Window_DressingAsked()) {
       Wake_MainAwake();
       continue;
