@@ -6,8 +6,8 @@
 #include <cmath>
 
 #include "game/game_state.h"
-#include "runtime/keyboard.h"
-#include "runtime/mouse.h"
+#include "host/keyboard.h"
+#include "host/mouse.h"
 #include "runtime/program.h"
 #include "sound/sound.h"
 #include "text/text_output.h"

@@ -7,7 +7,7 @@
 #include "game/game_state.h"
 #include "game/scores.h"
 #include "graphics/present.h"
-#include "runtime/program.h"
+#include "host/host.h"
 #include "sound/sound.h"
 
 static const char usage[] =
@@ -67,6 +67,6 @@ int main(int argc, char** argv) {
   if (scale >= 0) Present_SetWindowScale(scale);
   if (silent) Sound_PlaySilently();
   if (unkept) Scores_Disable();
-  Program_OnShutdown(keepUnfinishedGame);
-  return Program_Run(runGame);
+  Host_OnShutdown(keepUnfinishedGame);
+  return Host_Run(runGame);
 }

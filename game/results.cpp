@@ -8,7 +8,7 @@
 #include "graphics/blit.h"
 #include "graphics/color.h"
 #include "graphics/draw.h"
-#include "runtime/mouse.h"
+#include "host/mouse.h"
 #include "text/number_text.h"
 #include "text/text_output.h"
 

@@ -4,7 +4,7 @@
 
 #include "game/game_state.h"
 #include "graphics/blit.h"
-#include "runtime/mouse.h"
+#include "host/mouse.h"
 
 void updateScopeView() {
   if (game.distance < SCOPE_RADIUS) {

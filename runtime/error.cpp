@@ -1,13 +1,15 @@
-// error.cpp: the pending runtime error, the message table and the error dialog.
+// error.cpp: the pending runtime error, the message table and the hook to the error dialog.
 // pendingError and errorLine belong to the game thread; fatal codes may be raised anywhere.
 #include "runtime/error.h"
 
-#include "graphics/present.h"
 #include "platform/platform.h"
 #include "runtime/program.h"
 
 std::atomic<int32_t> pendingError{0};
 int32_t errorLine = 0;
+// The box that answers a pending error, set once by the program's top floor before the game
+// thread starts; none in a test that drives the stores alone (the error then stays pending).
+static void (*errorDialog)() = nullptr;
 
 struct ErrorText {
   int32_t code;
@@ -92,7 +94,7 @@ const char* Error_Message(int32_t n) {
   return "Unprintable error";
 }
 
-static bool isCritical(int32_t n) { return n >= 300 && n <= 313; }
+bool Error_IsCritical(int32_t n) { return n >= 300 && n <= 313; }
 
 [[noreturn]] static void fatalError(const std::string& text, const std::string& caption) {
   Sys_MessageBox(text, caption, SYS_BOX_OK);
@@ -111,7 +113,7 @@ void Runtime_Error(int32_t n) {
 
 void Error_DialogText(int32_t n, int32_t line, std::string* text, std::string* caption) {
   *text = "Line:" + std::to_string(line) + "\n" + Error_Message(n);
-  if (isCritical(n)) {
+  if (Error_IsCritical(n)) {
     *caption = "Critical Error #" + std::to_string(n);
   } else {
     *text += "\nContinue?";
@@ -119,31 +121,10 @@ void Error_DialogText(int32_t n, int32_t line, std::string* text, std::string* c
   }
 }
 
-// Full screen holds the keyboard and the pointer, so a box could not be answered there: ask the
-// presentation for a full-screen state (0, the window) and wait at most 2 s until a pass has
-// taken it. Shutdown stops the passes; the box then needs no wait.
-static void takeFullScreenState(int32_t state) {
-  Present_AskFullScreen(state);
-  for (int waited = 0; Present_FullScreenAsked() && !exitRequested.load() && waited < 200; waited++) Sys_Sleep(10);
-}
+void Error_SetDialog(void (*dialog)()) { errorDialog = dialog; }
 
 void Error_RunDialog() {
-  int32_t n = pendingError.load(std::memory_order_relaxed);
-  std::string text, caption;
-  Error_DialogText(n, errorLine, &text, &caption);
-  int32_t fullScreen = Present_FullScreenState();
-  if (fullScreen != 0) takeFullScreenState(0);
-  if (isCritical(n)) {
-    Sys_MessageBox(text, caption, SYS_BOX_OK);
-    Program_ExitAfterFatalError();
-  }
-  if (Sys_MessageBox(text, caption, SYS_BOX_YES_NO) == SYS_ANSWER_YES) {
-    // The window comes back as it was before the box, full screen again if it was.
-    if (fullScreen != 0) takeFullScreenState(fullScreen);
-    pendingError.store(0, std::memory_order_relaxed);
-    return;
-  }
-  Program_End();
+  if (errorDialog != nullptr) errorDialog();
 }
 
 static void onArithmeticFault() { Runtime_Error(11); }

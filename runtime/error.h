@@ -29,8 +29,13 @@ const char* Error_Message(int32_t n);
 // Text and caption of the dialog for error n raised in step line.
 void Error_DialogText(int32_t n, int32_t line, std::string* text, std::string* caption);
 
+// Critical codes (300 to 313) end the process after their box; the others ask to continue.
+bool Error_IsCritical(int32_t n);
+
 // The error dialog for pendingError (game thread, from Event_Check): Yes clears the error and
-// returns, No ends the program, a critical code (300 to 313) ends the process after its box.
+// returns, No ends the program, a critical code ends the process after its box. The dialog
+// needs the window, so the program's top floor sets it at start-up; without one it does nothing.
+void Error_SetDialog(void (*dialog)());
 void Error_RunDialog();
 
 // Installed by the game thread at its start: an integer division by zero raises error 11.

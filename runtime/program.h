@@ -1,14 +1,13 @@
-// program.h: the process, its three threads and their shutdown.
+// program.h: the three threads' shared flags, and how the threads start and end.
 //
-// The main thread starts everything, then alternates presentation passes and event passes every
-// 16 ms until endRequested is set or the window is closed. The game thread runs the game's entry
-// routine step by step; the timer thread marks the periodic timer due. The threads talk only
-// through the polled atomics below; no lock is taken anywhere.
+// The main thread (driven by the host's main loop) starts the game and timer threads and ends
+// the process; the game thread runs the game's entry routine step by step; the timer thread
+// marks the periodic timer due. The threads talk only through the polled atomics below; no lock
+// is taken anywhere.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
-#include <string>
 
 // 1: the game thread must run the slow path of Event_Check after its current step. Any thread
 // sets it; Event_Check clears it.
@@ -24,14 +23,21 @@ extern std::atomic<int32_t> threadsStopped;
 
 using GameEntry = void (*)();
 
-// The whole life of the process: start-up, the main loop, shutdown. Exits the process with
-// code 0 (100 when SDL cannot start, 7000 when the font engine cannot start, 10001 when the
-// audio device cannot be opened); returns 0 only when a thread cannot be created.
-int Program_Run(GameEntry entry);
+// ---- main thread -----------------------------------------------------------------------------
 
-// hook runs once at the program's orderly end (a window close, the quit key, Break, "No" in the
-// error box, SIGTERM), on the main thread once the game thread has stopped, before the exit.
-void Program_OnShutdown(void (*hook)());
+// Start the game thread on entry and the timer thread; from here on the main loop runs (the
+// window is its to change). False, having said why on standard error, when one cannot start.
+bool Program_StartThreads(GameEntry entry);
+// Shutdown has begun: every other thread is to see it now, wherever it sleeps.
+void Program_RequestExit();
+// Wait until the game thread has ended and the timer thread has left its loop, taking a fatal
+// exit asked meanwhile.
+void Program_JoinThreads();
+// Another thread asked for the fatal exit; Program_TakeFatalExit ends the process then.
+bool Program_FatalExitAsked();
+void Program_TakeFatalExit();
+
+// ---- any thread ------------------------------------------------------------------------------
 
 // The main loop runs (from just before the game thread starts): the window is its to change.
 bool Program_MainLoopRuns();
@@ -44,7 +50,3 @@ bool Program_MainLoopRuns();
 // main loop runs) the process exits at once; on another thread the main loop is asked to exit,
 // so SDL is never shut down under the feet of a presentation pass.
 [[noreturn]] void Program_ExitAfterFatalError(int32_t exitCode = 0);
-
-// The folder of an executable path: cut at the last '\\' or '/', or just after the last ':'.
-// A path without any of them is returned whole.
-std::string Program_FolderOf(const std::string& path);

@@ -10,9 +10,9 @@
 
 #include "runtime/error.h"
 #include "runtime/event.h"
-#include "runtime/input_events.h"
-#include "runtime/keyboard.h"
-#include "runtime/mouse.h"
+#include "host/input_events.h"
+#include "host/keyboard.h"
+#include "host/mouse.h"
 #include "runtime/wake.h"
 
 namespace {

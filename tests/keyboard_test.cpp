@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "runtime/error.h"
-#include "runtime/input_events.h"
-#include "runtime/key_translate.h"
-#include "runtime/keyboard.h"
+#include "host/input_events.h"
+#include "host/key_translate.h"
+#include "host/keyboard.h"
 #include "runtime/program.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include "graphics/present.h"
 #include "graphics/screen.h"
 #include "runtime/error.h"
-#include "runtime/input_events.h"
-#include "runtime/mouse.h"
+#include "host/input_events.h"
+#include "host/mouse.h"
 #include "runtime/program.h"
 
 namespace {

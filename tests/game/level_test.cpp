@@ -10,7 +10,7 @@
 #include "graphics/present.h"
 #include "runtime/clock.h"
 #include "runtime/event.h"
-#include "runtime/mouse.h"
+#include "host/mouse.h"
 #include "tests/game/game_harness.h"
 
 namespace {

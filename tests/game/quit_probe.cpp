@@ -1,4 +1,4 @@
-// quit_probe: "q" during play under the real program. Program_Run starts the three threads
+// quit_probe: "q" during play under the real program. Host_Run starts the three threads
 // with SDL's dummy drivers; on the game thread the assets load and a level starts, "q" arrives
 // as a window event through the main thread's event pass, and the level loop ends the program.
 // Exit code 0 from the runtime's shutdown is the pass; 1 when the key was not the one read or
@@ -11,7 +11,7 @@
 #include "game/game_state.h"
 #include "graphics/image.h"
 #include "platform/platform.h"
-#include "runtime/program.h"
+#include "host/host.h"
 #include "runtime/wake.h"
 
 static void checkAtExit() {
@@ -40,4 +40,4 @@ static void playUntilQ() {
   std::_Exit(1);
 }
 
-int main() { return Program_Run(playUntilQ); }
+int main() { return Host_Run(playUntilQ); }

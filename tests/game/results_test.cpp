@@ -6,7 +6,7 @@
 #include "graphics/color.h"
 #include "graphics/draw.h"
 #include "graphics/image.h"
-#include "runtime/mouse.h"
+#include "host/mouse.h"
 #include "text/font.h"
 #include "text/number_text.h"
 #include "tests/game/game_harness.h"

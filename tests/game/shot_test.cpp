@@ -5,7 +5,7 @@
 
 #include "graphics/color.h"
 #include "runtime/event.h"
-#include "runtime/mouse.h"
+#include "host/mouse.h"
 #include "tests/game/game_harness.h"
 
 namespace {

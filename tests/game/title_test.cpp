@@ -7,7 +7,7 @@
 #include "graphics/color.h"
 #include "graphics/image.h"
 #include "graphics/screen.h"
-#include "runtime/mouse.h"
+#include "host/mouse.h"
 #include "text/font.h"
 #include "text/text_output.h"
 #include "tests/game/game_harness.h"

@@ -13,9 +13,9 @@
 #include "graphics/window.h"
 #include "runtime/clock.h"
 #include "runtime/event.h"
-#include "runtime/keyboard.h"
-#include "runtime/mouse.h"
-#include "runtime/program.h"
+#include "host/keyboard.h"
+#include "host/mouse.h"
+#include "host/host.h"
 
 static void probe() {
   Window_SetTitle("Brinemark input probe");
@@ -40,4 +40,4 @@ static void probe() {
   }
 }
 
-int main() { return Program_Run(probe); }
+int main() { return Host_Run(probe); }

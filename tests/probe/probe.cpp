@@ -20,7 +20,7 @@
 #include "runtime/clock.h"
 #include "runtime/error.h"
 #include "runtime/event.h"
-#include "runtime/program.h"
+#include "host/host.h"
 
 static void step(int32_t number) {
   Clock_Delay(0.05);
@@ -112,7 +112,7 @@ int main() {
   const char* wanted = std::getenv("BRINE_PROBE");
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
   for (const auto& probe : probes)
-    if (wanted != nullptr && std::strcmp(wanted, probe.name) == 0) return Program_Run(probe.entry);
+    if (wanted != nullptr && std::strcmp(wanted, probe.name) == 0) return Host_Run(probe.entry);
   std::fprintf(stderr, "probe: set BRINE_PROBE to idle, error, critical, fatal, divide, timer, quit, fullscreen_error or throw\n");
   return 2;
 }

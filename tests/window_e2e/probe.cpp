@@ -11,7 +11,7 @@
 #include "icon_pattern.h"
 #include "runtime/clock.h"
 #include "runtime/event.h"
-#include "runtime/program.h"
+#include "host/host.h"
 
 static bool centre;
 
@@ -46,5 +46,5 @@ static void entry() {
 
 int main(int argc, char** argv) {
   centre = argc > 1 && std::strcmp(argv[1], "centre") == 0;
-  return Program_Run(entry);
+  return Host_Run(entry);
 }

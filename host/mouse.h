@@ -7,14 +7,7 @@
 
 #include <cstdint>
 
-struct MouseRecord {
-  int16_t x, y;          // pointer position in window pixels
-  int32_t buttons;       // bit n: SDL button n + 1 (0 left, 1 middle, 2 right, 3/4 wheel)
-  int16_t moveX, moveY;  // relative movement carried by this record
-};
-
-// Records in the ring; an index wraps with AND (size - 1).
-enum : int32_t { MOUSE_QUEUE_SIZE = 65536 };
+#include "runtime/input_records.h"
 
 // -1 and the current record moves on when a newer one exists, else 0 (also while an error
 // is pending). Finding no newer record, after an earlier empty read with nothing new since,

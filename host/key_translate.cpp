@@ -5,7 +5,7 @@
 // additions (F11, F12, Ctrl and Alt of the cursor keys, Tab and the grey keypad keys). The grey
 // cursor keys read like their keypad twins, a zero byte and the code; the grey '/' and Enter
 // report the scan codes of the main '/' and Enter keys. Constant data, any thread.
-#include "runtime/key_translate.h"
+#include "host/key_translate.h"
 
 #include "text/charset.h"
 

@@ -13,7 +13,7 @@
 // checks after copying a record that the current index did not move meanwhile (a sequence-lock
 // read with the current index as the sequence): a copy that saw any write made after the move
 // also sees the move, and is retried from the new current record.
-#include "runtime/mouse.h"
+#include "host/mouse.h"
 
 #include <SDL.h>
 
@@ -22,7 +22,7 @@
 #include "graphics/present.h"
 #include "platform/platform.h"
 #include "runtime/error.h"
-#include "runtime/input_events.h"
+#include "host/input_events.h"
 #include "runtime/wake.h"
 
 static constexpr int32_t queueMask = MOUSE_QUEUE_SIZE - 1;

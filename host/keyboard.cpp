@@ -8,7 +8,7 @@
 //
 // The held-key set (every SDL key now down, with the lock keys present while their lock is on)
 // and the Alt+keypad number being typed belong to the main thread alone.
-#include "runtime/keyboard.h"
+#include "host/keyboard.h"
 
 #include <atomic>
 #include <bitset>
@@ -16,8 +16,8 @@
 #include "graphics/present.h"
 #include "platform/platform.h"
 #include "runtime/error.h"
-#include "runtime/input_events.h"
-#include "runtime/key_translate.h"
+#include "host/input_events.h"
+#include "host/key_translate.h"
 #include "runtime/program.h"
 #include "runtime/wake.h"
 

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "runtime/mouse.h"
+#include "host/mouse.h"
 
 // Start-up: the first record of the mouse queue at the pointer's place, both indices on it,
 // the motion-skip counter at 1.
