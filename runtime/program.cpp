@@ -112,6 +112,12 @@ static int gameThreadRoot(void*) {
 
 void Program_OnShutdown(void (*hook)()) { shutdownHook = hook; }
 
+// A lost display ends the program at once, without the orderly shutdown, but what the game
+// keeps at its end (a game in progress among the best scores) is kept first.
+static void keepBeforeLostDisplay() {
+  if (shutdownHook != nullptr) shutdownHook();
+}
+
 bool Program_MainLoopRuns() { return mainLoopRunning.load(); }
 
 void Program_End() {
@@ -275,7 +281,7 @@ int Program_Run(GameEntry entry) {
     std::exit(100);
   }
   std::atexit(SDL_Quit);
-  Sys_EndWhenDisplayLost();
+  Sys_EndWhenDisplayLost(keepBeforeLostDisplay);
   Sys_InitWakes();
   // Audio that cannot start is no reason to stop here: the first sound says so and ends the
   // game. The classic library never fails its start-up for audio; the one over SDL 2 would.
