@@ -117,7 +117,8 @@ static bool save(std::string* why) {
   if (Sys_FolderOpenToOthers(folder, &mode)) {
     char octal[8];
     std::snprintf(octal, sizeof octal, "%04o", unsigned(mode));
-    say(folder + " is open to other users (mode " + octal + "), who can change the scores or hold up their saving; it is left so");
+    say(folder + " is open to other users (mode " + octal + "), who can change the scores or hold up their saving; " +
+        "it is left so");
   }
   int32_t lock = Sys_FileLock(path + ".lock", lockWaitMs, why);
   if (lock < 0) {
@@ -147,7 +148,8 @@ void Scores_GameOver(double total, double levels) {
   if (counted) {
     timeNow(game.ended, false);
     scores.unsaved.push_back(game);
-    if (!save(&why)) say("the best scores are not saved now (" + why + "); this run's are shown, and saved at its end if they can be");
+    if (!save(&why))
+      say("the best scores are not saved now (" + why + "); this run's are shown, and saved at its end if they can be");
   } else if (!path.empty()) {
     Found found = look(path, &why);
     if (found == FOUND_UNREADABLE) say("the best scores cannot be read: " + why);
@@ -166,7 +168,8 @@ void Scores_End() {
   if (scores.off || !enter()) return;
   std::string why;
   size_t count = scores.unsaved.size();
-  if (count > 0 && !save(&why)) say(std::to_string(count) + (count == 1 ? " game" : " games") + " of this run could not be kept (" + why + ")");
+  if (count > 0 && !save(&why))
+    say(std::to_string(count) + (count == 1 ? " game" : " games") + " of this run could not be kept (" + why + ")");
   scores.busy = false;
 }
 
@@ -187,8 +190,8 @@ int Scores_Print(FILE* out) {
       std::string line = Scores_Line(scores.stored[i], int(i + 1), false);
       text += line.substr(0, line.find_last_not_of(' ') + 1) + "\n";
     }
-    if (found == FOUND_PART) text += "Not read (" + why + "): the next game saved keeps the file as it is aside\n";
-    if (found == FOUND_NEWER) text += "This is " + why + ": shown as far as it reads, and never changed\n";
+    if (found == FOUND_PART) text += "Left out: " + why + " (the next game saved keeps the file as it is now aside)\n";
+    if (found == FOUND_NEWER) text += "Shown as far as it reads, and never changed: " + why + "\n";
   }
   bool shown = std::fputs(text.c_str(), out) >= 0 && std::fflush(out) == 0;
   return shown && (found == FOUND_WHOLE || found == FOUND_NOTHING || !scores.stored.empty()) ? 0 : 1;

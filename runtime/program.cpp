@@ -112,10 +112,11 @@ static int gameThreadRoot(void*) {
 
 void Program_OnShutdown(void (*hook)()) { shutdownHook = hook; }
 
-// A lost display ends the program at once, without the orderly shutdown, but what the game
-// keeps at its end (a game in progress among the best scores) is kept first.
-static void keepBeforeLostDisplay() {
-  if (shutdownHook != nullptr) shutdownHook();
+// The hook runs once: at the orderly shutdown, or when a lost display ends the program at once
+// (what the game keeps at its end, a game in progress among the best scores, is kept first).
+static void runShutdownHook() {
+  static std::atomic<bool> ran{false};
+  if (shutdownHook != nullptr && !ran.exchange(true)) shutdownHook();
 }
 
 bool Program_MainLoopRuns() { return mainLoopRunning.load(); }
@@ -171,7 +172,7 @@ static void takeFatalExit() {
     Sys_Sleep(16);
   }
   SDL_WaitThread(timerThread, nullptr);  // it has left its loop; only its return is left
-  if (shutdownHook != nullptr) shutdownHook();
+  runShutdownHook();
   TextFile_CloseAll();
   SDL_ShowCursor(SDL_DISABLE);
   SDL_FreeCursor(arrowCursor);
@@ -281,7 +282,7 @@ int Program_Run(GameEntry entry) {
     std::exit(100);
   }
   std::atexit(SDL_Quit);
-  Sys_EndWhenDisplayLost(keepBeforeLostDisplay);
+  Sys_EndWhenDisplayLost(runShutdownHook);
   Sys_InitWakes();
   // Audio that cannot start is no reason to stop here: the first sound says so and ends the
   // game. The classic library never fails its start-up for audio; the one over SDL 2 would.

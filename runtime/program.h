@@ -30,7 +30,8 @@ using GameEntry = void (*)();
 int Program_Run(GameEntry entry);
 
 // hook runs once at the program's orderly end (a window close, the quit key, Break, "No" in the
-// error box, SIGTERM), on the main thread once the game thread has stopped, before the exit.
+// error box, SIGTERM, SIGHUP), on the main thread once the game thread has stopped, before the
+// exit; or, should the display be lost, on the thread that met the loss while the others run.
 void Program_OnShutdown(void (*hook)());
 
 // The main loop runs (from just before the game thread starts): the window is its to change.

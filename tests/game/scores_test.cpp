@@ -131,9 +131,9 @@ TEST_F(Scores, UnwritableHomeKeepsTheOldTableAndADamagedOneIsMovedAside) {
 
   // A full disk: the save at the program's end lands. A lock another process holds: the table
   // shows and the save is skipped. A newer version's table is never written.
-  static rlimit size;
-  EXPECT_EQ(lose(300, 2, [] { getrlimit(RLIMIT_FSIZE, &size), signal(SIGXFSZ, SIG_IGN), size.rlim_cur = 40, setrlimit(RLIMIT_FSIZE, &size); },
-                 [] { size.rlim_cur = size.rlim_max, setrlimit(RLIMIT_FSIZE, &size), Scores_End(); }), 0);
+  static rlimit size;  // a soft limit, lifted before the end
+  auto fill = [] { getrlimit(RLIMIT_FSIZE, &size), size.rlim_cur = 40, signal(SIGXFSZ, SIG_IGN), setrlimit(RLIMIT_FSIZE, &size); };
+  EXPECT_EQ(lose(300, 2, fill, [] { size.rlim_cur = size.rlim_max, setrlimit(RLIMIT_FSIZE, &size), Scores_End(); }), 0);
   std::string why, table = read(path), newer = "brinemark scores 2\n900 9 2026-12-07 23:45:12\nend\n";
   int32_t lock = Sys_FileLock(path + ".lock", 0, &why);
   EXPECT_EQ(lose(400, 3), 0);
@@ -148,7 +148,8 @@ TEST_F(Scores, UnwritableHomeKeepsTheOldTableAndADamagedOneIsMovedAside) {
   // second name of another file, a link to it, a named pipe, a folder; at scores a pipe and a
   // folder, kept aside. A table behind a symbolic link stays behind it.
   const std::string other = home + "/other", fresh = path + ".new";
-  const struct { std::string at; char kind; } odd[] = {{fresh, 'h'}, {fresh, 'l'}, {fresh, 'p'}, {fresh, 'd'}, {path, 'p'}, {path, 'd'}, {path, 't'}};
+  const struct { std::string at; char kind; } odd[] = {
+      {fresh, 'h'}, {fresh, 'l'}, {fresh, 'p'}, {fresh, 'd'}, {path, 'p'}, {path, 'd'}, {path, 't'}};
   for (int64_t row = 1; const auto& [at, kind] : odd) {
     std::ofstream(other) << "another file\n";
     if (at == path) fs::rename(path, home + "/kept");
