@@ -162,18 +162,20 @@ int32_t Sys_FileLock(const std::string& lockFile, int32_t waitMs, std::string* w
     close(fd);
     return -1;
   }
-  // The process's lock on the whole file; the lock file is opened nowhere else in the process,
-  // whose any close of it would let the lock go.
+  // The process's lock on the whole file. Any close of the file in the process lets it go, so
+  // the lock file is opened nowhere else.
   struct flock whole {};
   whole.l_type = F_WRLCK;
   whole.l_whence = SEEK_SET;
   int64_t until = monotonicMs() + waitMs;
   for (uint32_t pause = 2; fcntl(fd, F_SETLK, &whole) != 0; pause = std::min(pause * 2, 20u)) {
-    bool held = errno == EACCES || errno == EAGAIN;
-    if (held && monotonicMs() >= until) *why = lockFile + " is held by another process";
-    else if (!held && errno != EINTR) failed(why, "lock on " + lockFile);
-    else {
-      Sys_Sleep(pause);
+    if (errno != EACCES && errno != EAGAIN && errno != EINTR) {
+      failed(why, "lock on " + lockFile);
+    } else if (monotonicMs() >= until) {
+      *why = lockFile + " is held by another process";
+    } else {
+      timespec wait{0, long(pause) * 1000000L};
+      nanosleep(&wait, nullptr);
       continue;
     }
     close(fd);
