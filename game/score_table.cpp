@@ -43,8 +43,9 @@ static bool parseEntry(const std::string& line, ScoreEntry* entry) {
   static const char after[6] = {'-', '-', ' ', ':', ':', '\0'};
   if (!digits(line, &at, 1, 10, &score) || !expect(line, &at, ' ')) return false;
   if (!digits(line, &at, 1, 6, &levels) || !expect(line, &at, ' ')) return false;
-  size_t start = at;
+  size_t from[6];
   for (int i = 0; i < 6; i++) {
+    from[i] = at;
     if (!digits(line, &at, i == 0 ? 4 : 2, i == 0 ? 4 : 2, &f[i])) return false;
     if (i < 5 && !expect(line, &at, after[i])) return false;
   }
@@ -55,8 +56,12 @@ static bool parseEntry(const std::string& line, ScoreEntry* entry) {
   if (f[3] > 23 || f[4] > 59 || f[5] > 60) return false;
   entry->score = score;
   entry->levels = int32_t(levels);
-  std::memcpy(entry->ended, line.data() + start, 19);
-  entry->ended[19] = '\0';
+  // Field by field: the line may have more than one blank between date and time.
+  char* out = entry->ended;
+  for (int i = 0; i < 6; i++) {
+    out = std::copy_n(line.data() + from[i], i == 0 ? 4 : 2, out);
+    *out++ = after[i];  // the last is the string's end
+  }
   return true;
 }
 
