@@ -58,8 +58,9 @@ Outcome onLeftButton();
 Outcome fireShot();
 void showSuccess();
 void showFailure();
-// At the program's end, once the game thread has stopped: a game under way with a score above
-// 0 is kept among the best scores.
+// At the program's end, once the game thread has stopped (or when the display is lost): a game
+// under way with a score above 0 is kept among the best scores, with any of the run's games a
+// save could not keep before.
 void keepUnfinishedGame();
 void updateScopeView();
 

@@ -44,6 +44,7 @@ static void showBestScores() {
 
 void keepUnfinishedGame() {
   if (game.totalScore > 0) Scores_GameOver(game.totalScore, game.level);
+  Scores_End();
 }
 
 void showSuccess() {

@@ -5,8 +5,9 @@
 //   # score, levels won, date and time the game ended (local time)
 //   1520 4 2026-12-07 23:45:12
 //   end
-// Lines starting with '#' and empty lines are skipped. The "end" line tells a table that was
-// cut short at a line's end from a whole one.
+// Lines starting with '#' and empty lines are skipped, and so are blanks around a line. The
+// "end" line tells a table that was cut short at a line's end from a whole one. A hand-edited
+// file keeps every game that reads: an odd line drops only itself.
 #include <algorithm>
 #include <cstring>
 
@@ -25,9 +26,11 @@ static bool digits(const std::string& text, size_t* at, int min, int max, int64_
   return count >= min && !(*at < text.size() && text[*at] >= '0' && text[*at] <= '9');
 }
 
+// c at text[*at]; a blank stands for any run of spaces and tabs, as a hand edit may leave.
 static bool expect(const std::string& text, size_t* at, char c) {
-  if (*at >= text.size() || text[*at] != c) return false;
+  if (*at >= text.size() || text[*at] != (c == ' ' && text[*at] == '\t' ? '\t' : c)) return false;
   ++*at;
+  while (c == ' ' && *at < text.size() && (text[*at] == ' ' || text[*at] == '\t')) ++*at;
   return true;
 }
 
@@ -40,8 +43,9 @@ static bool parseEntry(const std::string& line, ScoreEntry* entry) {
   static const char after[6] = {'-', '-', ' ', ':', ':', '\0'};
   if (!digits(line, &at, 1, 10, &score) || !expect(line, &at, ' ')) return false;
   if (!digits(line, &at, 1, 6, &levels) || !expect(line, &at, ' ')) return false;
-  size_t start = at;
+  size_t from[6];
   for (int i = 0; i < 6; i++) {
+    from[i] = at;
     if (!digits(line, &at, i == 0 ? 4 : 2, i == 0 ? 4 : 2, &f[i])) return false;
     if (i < 5 && !expect(line, &at, after[i])) return false;
   }
@@ -52,55 +56,68 @@ static bool parseEntry(const std::string& line, ScoreEntry* entry) {
   if (f[3] > 23 || f[4] > 59 || f[5] > 60) return false;
   entry->score = score;
   entry->levels = int32_t(levels);
-  std::memcpy(entry->ended, line.data() + start, 19);
-  entry->ended[19] = '\0';
+  // Field by field: the line may have more than one blank between date and time.
+  char* out = entry->ended;
+  for (int i = 0; i < 6; i++) {
+    out = std::copy_n(line.data() + from[i], i == 0 ? 4 : 2, out);
+    *out++ = after[i];  // the last is the string's end
+  }
   return true;
 }
 
-bool Scores_Parse(const std::string& bytes, std::vector<ScoreEntry>* table, std::string* why) {
+// The line without the blanks an editor may leave around it, and a line end's '\r'.
+static std::string trimmed(const std::string& line) {
+  size_t first = line.find_first_not_of(" \t\r"), last = line.find_last_not_of(" \t\r");
+  return first == std::string::npos ? "" : line.substr(first, last - first + 1);
+}
+
+// "line 3 is no game", "lines 3, 7 are no games", "lines 3, 4, 5 and 60 more are no games".
+static std::string badLines(const std::vector<size_t>& numbers) {
+  std::string text = numbers.size() == 1 ? "line " : "lines ";
+  for (size_t i = 0; i < numbers.size() && i < 3; i++) text += (i > 0 ? ", " : "") + std::to_string(numbers[i]);
+  if (numbers.size() > 3) text += " and " + std::to_string(numbers.size() - 3) + " more";
+  return text + (numbers.size() == 1 ? " is no game" : " are no games");
+}
+
+bool Scores_Parse(const std::string& bytes, std::vector<ScoreEntry>* table, std::string* why, int64_t* version) {
   table->clear();
-  if (bytes.compare(0, sizeof heading - 1, heading) != 0 || bytes.back() != '\n') {
-    *why = bytes.compare(0, sizeof heading - 1, heading) != 0 ? "not a score table of this game" : "cut short";
-    return false;
-  }
+  int64_t named = 0;
   bool ended = false;
-  size_t number = 0;
-  for (size_t start = 0; start < bytes.size(); number++) {
-    size_t end = bytes.find('\n', start);
-    std::string line = bytes.substr(start, end - start);
+  std::vector<size_t> bad;
+  // A byte-order mark, as some editors put before the first line, is no part of the text.
+  size_t start = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+  for (size_t number = 1; start < bytes.size(); number++) {
+    size_t end = std::min(bytes.find('\n', start), bytes.size());
+    std::string line = trimmed(bytes.substr(start, end - start));
     start = end + 1;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (number == 0) {
+    if (number == 1) {
       size_t at = sizeof heading - 1;
-      int64_t version = 0;
-      if (line.compare(0, at, heading) != 0 || !digits(line, &at, 1, 6, &version) || at != line.size()) {
-        *why = "not a score table of this game";
-        return false;
+      if (line.compare(0, at, heading) != 0 || !digits(line, &at, 1, 6, &named) || at != line.size() || named < 1) {
+        named = 0;
+        break;
       }
-      if (version != SCORES_VERSION) {
-        *why = "a table of version " + std::to_string(version) + ", this game reads version " + std::to_string(SCORES_VERSION);
-        return false;
-      }
-      continue;
-    }
-    if (ended) {
-      *why = "text after its end";
-      return false;
-    }
-    if (line.empty() || line[0] == '#') continue;
-    if (line == "end") {
-      ended = true;
       continue;
     }
     ScoreEntry entry;
-    if (table->size() == SCORES_KEPT || !parseEntry(line, &entry)) {
-      *why = table->size() == SCORES_KEPT ? "more than ten games" : "line " + std::to_string(number + 1) + " is no game";
-      return false;
-    }
-    table->push_back(entry);
+    if (line.empty() || line[0] == '#') continue;
+    if (line == "end") ended = true;
+    else if (parseEntry(line, &entry)) table->push_back(entry);
+    else bad.push_back(number);
   }
-  if (!ended) *why = "cut short";
-  return ended;
+  if (version != nullptr) *version = named;
+  size_t read = table->size();
+  *table = Scores_Merge(*table, {});
+  if (named == 0) {
+    *why = "not a score table of this game";
+  } else if (named != SCORES_VERSION) {
+    *why = "a table of version " + std::to_string(named) + ", this game reads version " + std::to_string(SCORES_VERSION);
+  } else {
+    why->clear();
+    if (!bad.empty()) *why = badLines(bad);
+    if (read > SCORES_KEPT) *why += (why->empty() ? "" : "; ") + std::to_string(read - SCORES_KEPT) + " games below the best ten";
+    if (!ended) *why += why->empty() ? "cut short" : "; cut short";
+  }
+  return why->empty();
 }
 
 std::string Scores_Format(const std::vector<ScoreEntry>& table) {

@@ -15,7 +15,8 @@
 int Host_Run(GameEntry entry);
 
 // hook runs once at the program's orderly end (a window close, the quit key, Break, "No" in the
-// error box, SIGTERM), on the main thread once the game thread has stopped, before the exit.
+// error box, SIGTERM, SIGHUP), on the main thread once the game thread has stopped, before the
+// exit; or, should the display be lost, on the thread that met the loss while the others run.
 void Host_OnShutdown(void (*hook)());
 
 // The folder of an executable path: cut at the last '\\' or '/', or just after the last ':'.

@@ -7,6 +7,7 @@
 #include <SDL.h>
 #include <SDL_ttf.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 
@@ -37,10 +38,17 @@ std::string Host_FolderOf(const std::string& path) {
 
 void Host_OnShutdown(void (*hook)()) { shutdownHook = hook; }
 
+// The hook runs once: at the orderly shutdown, or when a lost display ends the program at once
+// (what the game keeps at its end, a game in progress among the best scores, is kept first).
+static void runShutdownHook() {
+  static std::atomic<bool> ran{false};
+  if (shutdownHook != nullptr && !ran.exchange(true)) shutdownHook();
+}
+
 [[noreturn]] static void shutdown() {
   Program_RequestExit();
   Program_JoinThreads();
-  if (shutdownHook != nullptr) shutdownHook();
+  runShutdownHook();
   TextFile_CloseAll();
   SDL_ShowCursor(SDL_DISABLE);
   SDL_FreeCursor(arrowCursor);
@@ -149,7 +157,7 @@ int Host_Run(GameEntry entry) {
     std::exit(100);
   }
   std::atexit(SDL_Quit);
-  Sys_EndWhenDisplayLost();
+  Sys_EndWhenDisplayLost(runShutdownHook);
   Sys_InitWakes();
   // Audio that cannot start is no reason to stop here: the first sound says so and ends the
   // game. The classic library never fails its start-up for audio; the one over SDL 2 would.

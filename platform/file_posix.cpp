@@ -1,12 +1,14 @@
 // file_posix.cpp: files on POSIX: read-only files for the text-file reader, and the kept-data
-// folder with its lock, whole reads and crash-safe replacement for the best scores. Holds no
-// state of its own but the tests' step hook: a handle is the file descriptor, owned by whoever
-// opened it.
+// folder with its lock file, whole reads and crash-safe replacement for the best scores. Holds
+// no state of its own but the tests' step hook: a handle is the file descriptor, owned by
+// whoever opened it.
 #include "platform/platform.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
@@ -101,20 +103,27 @@ static std::string folderOf(const std::string& path) {
   return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
 }
 
-std::string Sys_DataHome() {
+std::string Sys_DataHome(std::string* existing) {
   const char* data = std::getenv("XDG_DATA_HOME");
-  if (data != nullptr && data[0] == '/') return data;  // a relative one is to be ignored
+  if (data != nullptr && data[0] == '/') {  // a relative one is to be ignored
+    if (existing != nullptr) existing->assign(1, '/');
+    return data;
+  }
   const char* home = std::getenv("HOME");
-  if (home == nullptr || home[0] == '\0') {
+  if (home == nullptr || home[0] != '/') {
     const passwd* user = getpwuid(getuid());
     home = user != nullptr ? user->pw_dir : nullptr;
   }
-  if (home == nullptr || home[0] == '\0') return "";
+  if (home == nullptr || home[0] != '/') return "";
+  if (existing != nullptr) *existing = home;
   return std::string(home) + "/.local/share";
 }
 
-bool Sys_MakeFolders(const std::string& folder, std::string* why) {
-  for (size_t end = 1; end <= folder.size(); end++) {
+bool Sys_MakeFolders(const std::string& existing, const std::string& folder, std::string* why) {
+  struct stat info;
+  if (stat(existing.c_str(), &info) != 0) return failed(why, existing);
+  size_t from = folder.compare(0, existing.size(), existing) == 0 ? existing.size() : 1;
+  for (size_t end = std::max<size_t>(from, 1); end <= folder.size(); end++) {
     if (end < folder.size() && folder[end] != '/') continue;
     std::string part = folder.substr(0, end);
     if (mkdir(part.c_str(), 0700) == 0) {
@@ -123,7 +132,6 @@ bool Sys_MakeFolders(const std::string& folder, std::string* why) {
       return failed(why, part);
     }
   }
-  struct stat info;
   if (stat(folder.c_str(), &info) != 0) return failed(why, folder);
   if (!S_ISDIR(info.st_mode)) {
     errno = ENOTDIR;
@@ -132,30 +140,66 @@ bool Sys_MakeFolders(const std::string& folder, std::string* why) {
   return true;
 }
 
-int32_t Sys_FolderLock(const std::string& folder, std::string* why) {
-  int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return failed(why, folder), -1;
-  while (flock(fd, LOCK_EX) != 0) {
-    if (errno == EINTR) continue;
-    failed(why, "lock on " + folder);
+bool Sys_FolderOpenToOthers(const std::string& folder, uint32_t* mode) {
+  struct stat info;
+  if (stat(folder.c_str(), &info) != 0) return false;
+  *mode = info.st_mode & 07777;
+  return (info.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+}
+
+static int64_t monotonicMs() {
+  timespec now;
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return int64_t(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+int32_t Sys_FileLock(const std::string& lockFile, int32_t waitMs, std::string* why) {
+  int fd = open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK, 0600);
+  if (fd < 0) return failed(why, lockFile), -1;
+  struct stat info;
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    *why = lockFile + ": not a plain file";
+    close(fd);
+    return -1;
+  }
+  // The process's lock on the whole file. Any close of the file in the process lets it go, so
+  // the lock file is opened nowhere else.
+  struct flock whole {};
+  whole.l_type = F_WRLCK;
+  whole.l_whence = SEEK_SET;
+  int64_t until = monotonicMs() + waitMs;
+  for (uint32_t pause = 2; fcntl(fd, F_SETLK, &whole) != 0; pause = std::min(pause * 2, 20u)) {
+    if (errno != EACCES && errno != EAGAIN && errno != EINTR) {
+      failed(why, "lock on " + lockFile);
+    } else if (monotonicMs() >= until) {
+      *why = lockFile + " is held by another process";
+    } else {
+      timespec wait{0, long(pause) * 1000000L};
+      nanosleep(&wait, nullptr);
+      continue;
+    }
     close(fd);
     return -1;
   }
   return fd;
 }
 
-void Sys_FolderUnlock(int32_t handle) { close(handle); }  // closing lets the lock go
+void Sys_FileUnlock(int32_t handle) { close(handle); }  // closing lets the lock go
 
 SysWholeRead Sys_FileReadWhole(const std::string& path, size_t limit, std::string* bytes, std::string* why) {
   bytes->clear();
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd < 0) return errno == ENOENT ? SYS_READ_MISSING : (failed(why, path), SYS_READ_FAILED);
   struct stat info;
-  bool plain = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-  if (!plain) {
-    *why = path + ": not a plain file";
+  if (fstat(fd, &info) != 0) {
+    failed(why, path);
     close(fd);
     return SYS_READ_FAILED;
+  }
+  if (!S_ISREG(info.st_mode)) {
+    *why = "not a plain file";
+    close(fd);
+    return SYS_READ_NOT_PLAIN;
   }
   bytes->resize(limit + 1);
   size_t got = 0;
@@ -190,10 +234,30 @@ static bool writeAll(int fd, const char* data, size_t size) {
   return true;
 }
 
-bool Sys_FileReplace(const std::string& path, const std::string& bytes, std::string* why) {
-  // The same name each time: writers hold the folder's lock, and a crash leaves at most one.
+// The file a chain of symbolic links at path ends in; path itself when it is no link.
+static std::string linkEnd(std::string path) {
+  for (int hops = 0; hops < 40; hops++) {
+    char target[4096];
+    ssize_t n = readlink(path.c_str(), target, sizeof target);
+    if (n <= 0 || size_t(n) == sizeof target) break;
+    std::string next(target, size_t(n));
+    path = next[0] == '/' ? next : folderOf(path) + "/" + next;
+  }
+  return path;
+}
+
+bool Sys_FileReplace(const std::string& named, const std::string& bytes, std::string* why) {
+  std::string path = linkEnd(named);
+  // The same name each time: writers hold the lock, and a crash leaves at most one. Whatever
+  // stands there goes first (a stale file, a link to some other file, a pipe, an empty
+  // folder), so the new file is always made afresh and never written through another name; a
+  // folder that cannot go leaves a name of this process's own.
   std::string fresh = path + ".new";
-  int fd = open(fresh.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
+  if (unlink(fresh.c_str()) != 0 && errno != ENOENT && rmdir(fresh.c_str()) != 0) {
+    fresh.append(1, '-').append(std::to_string(getpid()));
+    unlink(fresh.c_str());
+  }
+  int fd = open(fresh.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
   if (fd < 0) return failed(why, fresh);
   passStep(SYS_REPLACE_OPENED);
   size_t half = bytes.size() / 2;
@@ -226,13 +290,14 @@ bool Sys_FileReplace(const std::string& path, const std::string& bytes, std::str
   return true;
 }
 
-std::string Sys_FileMoveAside(const std::string& path, const std::string& suffix, std::string* why) {
+std::string Sys_FileKeepAside(const std::string& named, const std::string& suffix, std::string* why) {
+  std::string path = linkEnd(named);
   for (int n = 1; n <= 100; n++) {
     std::string aside = path + suffix;
     if (n > 1) aside.append(1, '-').append(std::to_string(n));
     struct stat info;
     if (lstat(aside.c_str(), &info) == 0) continue;
-    if (rename(path.c_str(), aside.c_str()) == 0) return aside;
+    if (link(path.c_str(), aside.c_str()) == 0 || rename(path.c_str(), aside.c_str()) == 0) return aside;
     failed(why, path);
     return "";
   }

@@ -17,9 +17,10 @@
 void Sys_InitThreads();
 
 // Right after the window system is started: should the display go away under the program, it
-// says so on standard error and ends at once with status 1, running no exit handlers (they
-// would wait on the dead connection).
-void Sys_EndWhenDisplayLost();
+// says so on standard error, runs keep (on the thread that met the loss, while the others run
+// on) and ends at once with status 1, running no exit handlers (they would wait on the dead
+// connection).
+void Sys_EndWhenDisplayLost(void (*keep)());
 
 // Next in main: memory blocks of 128 KB and more (pictures, decoded sounds, the decoders'
 // buffers) go back to the system as soon as they are freed.
@@ -167,23 +168,33 @@ void Sys_FileClose(int32_t handle);
 // The one file the program writes. Each call says why it failed in *why (the system's words).
 
 // The folder for this user's kept data: $XDG_DATA_HOME when it is an absolute path, else
-// $HOME/.local/share (the home from the user database when HOME is unset); "" when none.
-std::string Sys_DataHome();
-// Make folder and every missing folder above it, each new one open to its owner alone (0700).
-bool Sys_MakeFolders(const std::string& folder, std::string* why);
-// Take the lock of an existing folder, waiting while another process holds it. Every writer
-// of the folder's files holds it around its read, merge and write, so two never interleave.
-// Returns a handle (0 or more) for Sys_FolderUnlock, or -1.
-int32_t Sys_FolderLock(const std::string& folder, std::string* why);
-void Sys_FolderUnlock(int32_t handle);
+// $HOME/.local/share when HOME is one (the home from the user database when HOME is unset or
+// relative: the game changes its working folder); "" when none. *existing (when given): the
+// part of it that must already be there, the home itself, which kept data never makes.
+std::string Sys_DataHome(std::string* existing = nullptr);
+// Make folder and every missing folder of it below existing (a folder that must be there), each
+// new one open to its owner alone (0700). An existing one is left as it is.
+bool Sys_MakeFolders(const std::string& existing, const std::string& folder, std::string* why);
+// Whether users other than the owner may write into folder; its permission bits in *mode.
+bool Sys_FolderOpenToOthers(const std::string& folder, uint32_t* mode);
+// Take the lock of lockFile, a file of its own beside the files it guards (made when missing,
+// open to its owner alone, written never), waiting at most waitMs while another process holds
+// it. A write lock on a file opened for writing, which network file systems honour. Every
+// writer of the guarded files holds it around its read, merge and write, so two never
+// interleave. Returns a handle (0 or more) for Sys_FileUnlock, or -1.
+int32_t Sys_FileLock(const std::string& lockFile, int32_t waitMs, std::string* why);
+void Sys_FileUnlock(int32_t handle);
 
-enum SysWholeRead { SYS_READ_OK, SYS_READ_MISSING, SYS_READ_TOO_LARGE, SYS_READ_FAILED };
-// Read a whole plain file of at most limit bytes (only limit + 1 are ever read).
+enum SysWholeRead { SYS_READ_OK, SYS_READ_MISSING, SYS_READ_TOO_LARGE, SYS_READ_NOT_PLAIN, SYS_READ_FAILED };
+// Read a whole plain file of at most limit bytes (only limit + 1 are ever read). Anything else
+// at path (a folder, a named pipe, a device) is SYS_READ_NOT_PLAIN, and never waited on.
 SysWholeRead Sys_FileReadWhole(const std::string& path, size_t limit, std::string* bytes, std::string* why);
 // Replace the file at path by one holding bytes, open to its owner alone (0600), so that a
 // crash or power cut at any moment leaves the old file or the new one, whole: the new one is
-// written beside it (path + ".new"), flushed to the disk, renamed over it, and the folder is
-// flushed. On failure the old file is untouched and the new one removed.
+// written beside it (path + ".new", whatever stood at that name removed first, and made afresh),
+// flushed to the disk, renamed over it, and the folder is flushed. A symbolic link at path
+// stays: the file it points to is replaced, in that file's folder. On failure the old file is
+// untouched and the new one removed.
 bool Sys_FileReplace(const std::string& path, const std::string& bytes, std::string* why);
 // For tests: called (when set) as Sys_FileReplace passes each of these points.
 enum SysReplaceStep {
@@ -191,9 +202,11 @@ enum SysReplaceStep {
   SYS_REPLACE_RENAMED, SYS_REPLACE_DONE
 };
 extern void (*Sys_FileReplaceStepHook)(int step);
-// Rename path to path + suffix, or + suffix + "-2", "-3", ... when that name is taken: an
-// existing file is never replaced. Returns the new path, or "".
-std::string Sys_FileMoveAside(const std::string& path, const std::string& suffix, std::string* why);
+// Give what is at path (the file a symbolic link there points to) a second name beside it,
+// path + suffix, or + suffix + "-2", "-3", ... when that name is taken: an existing file is
+// never replaced. A file keeps its name too, so that a replacement of it leaves no moment
+// without one; what cannot have two names (a folder) is renamed. Returns the new path, or "".
+std::string Sys_FileKeepAside(const std::string& path, const std::string& suffix, std::string* why);
 
 // The local date and time of a calendar second: year, month, day, hour, minute, second.
 bool Sys_LocalTime(int64_t seconds, int fields[6]);

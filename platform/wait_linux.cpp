@@ -53,8 +53,21 @@ static void onEndSignal(int signal) {
   Sys_WakeMainThread();
 }
 
+// A closed terminal or a session's end (SIGHUP) ends the program the way SIGTERM does: it is
+// sent on as one, so the same handler (the library's, or the system's) takes it.
+static void onHangUp(int) { kill(getpid(), SIGTERM); }
+
 void Sys_InitWakes() {
   wakeDescriptor = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+  struct sigaction hangUp {};
+  sigaction(SIGHUP, nullptr, &hangUp);
+  // Left alone when ignored: the user asked for a program that outlives its terminal (nohup).
+  if (!(hangUp.sa_flags & SA_SIGINFO) && hangUp.sa_handler == SIG_DFL) {
+    hangUp.sa_handler = onHangUp;
+    sigemptyset(&hangUp.sa_mask);
+    hangUp.sa_flags = SA_RESTART;
+    sigaction(SIGHUP, &hangUp, nullptr);
+  }
   for (int i = 0; i < 2; i++) {
     struct sigaction current {};
     sigaction(endSignals[i], nullptr, &current);

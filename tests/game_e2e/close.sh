@@ -1,11 +1,14 @@
-# A window manager's close request, and SIGTERM alike, end the game with exit code 0 in each of
-# its waits: at once while it waits for a click on the title, for a key on a text screen, or in
-# a pause, and when the current delay is over while a shot waits its 2.5 seconds (the transit
-# and the result screens are closed in loss.sh and success.sh). The times are printed.
+# A window manager's close request, and SIGTERM and SIGHUP alike, end the game with exit code 0
+# in each of its waits: at once while it waits for a click on the title, for a key on a text
+# screen, or in a pause, and when the current delay is over while a shot waits its 2.5 seconds
+# (the transit and the result screens are closed in loss.sh and success.sh). The times are
+# printed.
 . "$(dirname "$0")/common.sh"
 need_game_tools
 
-for how in close term; do
+# SIGHUP (a closed terminal) ends it as SIGTERM does, unless the test inherits it ignored (nohup).
+hup=hup && (( 0x$(awk '/^SigIgn/ {print $2}' /proc/$$/status) & 1 )) && hup=
+for how in close term $hup; do
   start_game
   expect --wait 30 title
   close_within 1000 "at the title" $how

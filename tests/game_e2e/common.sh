@@ -155,14 +155,14 @@ pointer_is() {
   fail "the pointer is $state, not $1 ($(xdotool getmouselocation 2>&1), window at $gx,$gy)"
 }
 
-# close_within MS WHAT [term]: the window manager's close request (or, with "term", SIGTERM)
+# close_within MS WHAT [close|term|hup]: the window manager's close request (or SIGTERM, SIGHUP)
 # ends the program with exit code 0 within MS milliseconds; prints the time it took.
 close_within() {
   local t0 ms
   running "$pid" || fail "the game ended before the close request ($2)"
   t0=$EPOCHREALTIME
-  if [ "${3:-}" = term ]; then
-    kill -TERM "$pid" || fail "could not send SIGTERM"
+  if [ "${3:-close}" != close ]; then
+    kill -"${3^^}" "$pid" || fail "could not send SIG${3^^}"
   else
     "$BRINE_WM_CLOSE" "$id" || fail "could not send the close request"
   fi
