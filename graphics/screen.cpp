@@ -36,6 +36,8 @@ void Screen_Init() {
 
 void Screen_StartPresenting() { presenting = true; }
 
+void Screen_Redraw() { windowSurfaceValid = 0; }
+
 // While a swap is granted a pass does nothing; the swap itself is a change, and wakes the loop.
 bool Screen_PassWanted() {
   int32_t swap = pageSwapState.load();

@@ -42,5 +42,8 @@ bool Screen_Present(bool* onlyGranted = nullptr);
 // Main thread: a pass has something to do: the page changed since the last copy, a page swap
 // or a full-screen change is asked, or the window surface must be cleared.
 bool Screen_PassWanted();
+// Main thread: the window system lost what the window showed (it was uncovered, restored or
+// made active): the next pass draws the whole page again, changed or not.
+void Screen_Redraw();
 // Main thread: the presentation loop runs from now on, so page swaps must be granted by it.
 void Screen_StartPresenting();

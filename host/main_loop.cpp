@@ -7,10 +7,12 @@
 #include <SDL.h>
 #include <SDL_ttf.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
 
+#include "graphics/present.h"
 #include "graphics/screen.h"
 #include "graphics/window.h"
 #include "host/error_dialog.h"
@@ -64,6 +66,21 @@ static void keyRepeatFollowsFocus() {
   keyRepeatOn = want;
 }
 
+// The classic library finishes a full-screen switch 0.2 s to 1.5 s after a focus change, but
+// only while its events are read: after a change in full screen the loop reads them this often
+// for a while. SDL ticks until then.
+static const int32_t afterFocusLookMs = 100;
+static const uint32_t afterFocusSpanMs = 2000;
+static uint32_t afterFocusLooksUntil;
+
+// Uncovered, restored or made active, the window is drawn again: the library over SDL 2 keeps
+// no copy of it to put back, as the classic one does.
+static void onWindowActive(const SDL_ActiveEvent& active) {
+  if (active.gain) Screen_Redraw();
+  if ((active.state & SDL_APPINPUTFOCUS) && Present_IsFullScreen())
+    afterFocusLooksUntil = SDL_GetTicks() + afterFocusSpanMs;
+}
+
 // Returns false when the window was closed: the events behind the close stay unread.
 static bool eventPass() {
   keyRepeatFollowsFocus();
@@ -76,6 +93,8 @@ static bool eventPass() {
       case SDL_MOUSEMOTION:
       case SDL_MOUSEBUTTONDOWN:
       case SDL_MOUSEBUTTONUP: Mouse_OnEvent(event); break;
+      case SDL_VIDEOEXPOSE: Screen_Redraw(); break;
+      case SDL_ACTIVEEVENT: onWindowActive(event.active); break;
       case SDL_QUIT: return false;
       default: break;
     }
@@ -99,6 +118,22 @@ static bool libraryQueueHoldsEvents() {
   return SDL_PeepEvents(&event, 1, SDL_PEEKEVENT, SDL_ALLEVENTS) > 0;
 }
 
+// Both libraries hold off the screensaver only while their events are read (the classic one
+// every 5 s, the one over SDL 2 every 30 s), which a waiting game no longer does: the loop holds
+// it off itself, this often. Returns the ms until the next look the library needs.
+static const uint32_t screenSaverHoldMs = 4000;
+static uint32_t screenSaverHeld;
+
+static int32_t libraryChores() {
+  uint32_t now = SDL_GetTicks();
+  if (now - screenSaverHeld >= screenSaverHoldMs) {
+    Sys_HoldOffScreenSaver();
+    screenSaverHeld = now;
+  }
+  int32_t wait = int32_t(screenSaverHoldMs - (now - screenSaverHeld));
+  return int32_t(afterFocusLooksUntil - now) > 0 ? std::min(wait, afterFocusLookMs) : wait;
+}
+
 // Frames are at most one per display refresh (60 a second).
 static const uint32_t frameSpacingMs = 16;
 // A held key is looked at as often as the events were read before: a repeat every 30 ms.
@@ -106,7 +141,8 @@ static const int32_t keyRepeatLookMs = 16;
 
 // The main thread sleeps until a window event, a page drawn or another thread's request; then
 // it reads every waiting event and presents the page if it changed, so a waiting game costs
-// nothing. A pass of either kind comes as soon as it is due instead of on a fixed 32 ms beat.
+// next to nothing (a look every few seconds for the screensaver). A pass of either kind comes
+// as soon as it is due instead of on a fixed 32 ms beat.
 [[noreturn]] static void mainLoop() {
   uint32_t lastFrame = SDL_GetTicks() - frameSpacingMs;
   for (;;) {
@@ -115,7 +151,8 @@ static const int32_t keyRepeatLookMs = 16;
     if (!eventPass()) shutdown();
     if (endRequested.load()) shutdown();
     Window_SetAskedDressing();
-    int32_t wait = keyRepeatMayCome() ? keyRepeatLookMs : -1;
+    int32_t wait = libraryChores();
+    if (keyRepeatMayCome()) wait = std::min(wait, keyRepeatLookMs);
     Wake_MainWillSleep();
     // The game thread may have left work that the sleep below does not watch (events its calls
     // put in the library's own queue, a caption or icon to set) and woken the loop before it.
@@ -134,7 +171,7 @@ static const int32_t keyRepeatLookMs = 16;
         continue;
       }
       int32_t untilFrame = int32_t(frameSpacingMs - since);
-      if (wait < 0 || untilFrame < wait) wait = untilFrame;
+      wait = std::min(wait, untilFrame);
     }
     if (!endRequested.load() && !Program_FatalExitAsked()) Sys_WaitForWindowEvents(wait);
     Wake_MainAwake();

@@ -141,6 +141,11 @@ void Sys_WindowCompleteIconName(const std::string& name);
 // remembered by Sys_WindowPlaceFrame, if there is one.
 void Sys_WindowKeepPlace();
 
+// Main thread: the screensaver and the display's power saving start their wait again, as if
+// the user had touched a key; nothing before the window exists, or when the user lets the
+// screensaver run (SDL_VIDEO_ALLOW_SCREENSAVER=1, as both libraries read it).
+void Sys_HoldOffScreenSaver();
+
 // ---- files -------------------------------------------------------------------------------
 
 // Why a file could not be opened or read, in the terms the runtime's error numbers need.

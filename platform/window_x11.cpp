@@ -329,6 +329,18 @@ static void giveIconName(Display* display, Window top, const char* name) {
   XFlush(display);
 }
 
+void Sys_HoldOffScreenSaver() {
+  static const bool allowed = [] {
+    const char* allow = std::getenv("SDL_VIDEO_ALLOW_SCREENSAVER");
+    return allow != nullptr && std::atoi(allow) != 0;
+  }();
+  Display* display;
+  Window top;
+  if (allowed || !knownWindow(&display, &top)) return;
+  XResetScreenSaver(display);
+  XFlush(display);
+}
+
 void Sys_WindowCompleteIcon(const uint32_t pixels[1024]) {
   for (int i = 0; i < 1024; i++) iconPixels[i].store(pixels[i], std::memory_order_relaxed);
   iconGiven = true;

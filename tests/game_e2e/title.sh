@@ -9,6 +9,14 @@ need_game_tools
 
 start_game
 expect --wait 30 title
+# Uncovered, and minimised and restored, the window shows the whole title again at once.
+xlogo -geometry 1000x800+0+0 &
+cover=$! && started+=($cover)
+xdotool search --sync --onlyvisible --class xlogo >/dev/null && ! looks title || fail "xlogo did not cover the game"
+kill $cover
+expect --wait 0.5 title
+xdotool windowminimize --sync "$id" windowactivate --sync "$id" || fail "xdotool windowminimize"
+expect --wait 0.5 title
 waits_cool "the title screen"
 # The game's first step puts its window's frame at (100, 1) of the desktop.
 for ((tries = 0; tries < 100; tries++)); do
@@ -83,6 +91,15 @@ xdotool search --all --pid "$pid" --name "Unhandled Error" >/dev/null && fail "a
 press "$id" space
 expect --wait 20 title
 echo "without Credits.txt: its error once, then an empty text screen and the title again"
+
+# The screensaver stays off while the game waits on its title (skipped without libXss).
+if [ -n "${BRINE_SCREEN_SAVER:-}" ]; then
+  own_display 1024 768
+  xset s 8 || fail "xset s 8"
+  start_game
+  saver=$("$BRINE_SCREEN_SAVER" 12) || fail "12 s on the title with xset s 8: the screensaver $saver"
+  close_within 1000 "after 12 s on the title"
+fi
 
 # Today's displays, each an X server of its own: Alt+Enter fills the screen with the title,
 # compared with a model of the scale (fractional at 1920 x 1080 and 3840 x 2160, 2 x 2 blocks at
