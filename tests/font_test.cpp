@@ -121,7 +121,7 @@ TEST_F(Fonts, SizesBelowOneAreThousandthsOfAPoint) {
 
 TEST_F(Fonts, FilesThatAreNotFonts) {
   EXPECT_EQ(Font_Load(BRINE_ASSETS "/no such font.ttf", 22.0, "", false), -1);
-  std::string garbage = ::testing::TempDir() + "garbage.ttf";
+  std::string garbage = Test_ScratchPath("garbage.ttf");
   writeFile(garbage, std::vector<uint8_t>(4096, 0x5A));
   EXPECT_EQ(Font_Load(garbage, 22.0, "", false), -1);
   EXPECT_EQ(pendingError, 0);
@@ -198,7 +198,7 @@ std::pair<size_t, size_t> fontTable(const std::vector<uint8_t>& file, const char
 TEST_F(Fonts, DamagedFontFilesLoadOrFailWithoutHarm) {
   std::vector<uint8_t> original = readFile(gameFont);
   ASSERT_GT(original.size(), 1000u);
-  std::string path = ::testing::TempDir() + "damaged.ttf";
+  std::string path = Test_ScratchPath("damaged.ttf");
   writeFile(path, std::vector<uint8_t>(original.begin(), original.begin() + long(original.size() / 3)));
   EXPECT_NE(Font_Load(path, 22.0, "", false), 0);
   writeFile(path, std::vector<uint8_t>(original.begin(), original.begin() + long(original.size() / 10)));

@@ -5,14 +5,16 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "tests/image_page.h"
+#include "tests/scratch.h"
 
 namespace fs = std::filesystem;
 
@@ -21,9 +23,7 @@ static std::vector<uint8_t> readBytes(const std::string& path) {
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
-static void writeBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
+static void writeBytes(const std::string& path, const std::vector<uint8_t>& bytes) { Test_WriteFile(path, bytes); }
 
 // An RGBA picture w x h with a different colour and alpha in every pixel, as 0xAARRGGBB.
 static std::vector<uint32_t> testPattern(int w, int h) {
@@ -42,7 +42,7 @@ static void writePng(const std::string& path, int w, int h, const std::vector<ui
   image.width = uint32_t(w);
   image.height = uint32_t(h);
   image.format = PNG_FORMAT_RGBA;
-  ASSERT_TRUE(png_image_write_to_file(&image, path.c_str(), 0, rgba.data(), 0, nullptr));
+  ASSERT_TRUE(png_image_write_to_file(&image, path.c_str(), 0, rgba.data(), 0, nullptr)) << path << ": " << image.message;
 }
 
 enum JpegScans { ONE_SCAN, RESTARTS, PROGRESSIVE, SCAN_PER_COMPONENT, ARITHMETIC, ARITHMETIC_PROGRESSIVE };
@@ -54,7 +54,7 @@ static void writeJpeg(const std::string& path, int w, int h, uint8_t r, uint8_t 
   cinfo.err = jpeg_std_error(&err);
   jpeg_create_compress(&cinfo);
   FILE* out = std::fopen(path.c_str(), "wb");
-  ASSERT_NE(out, nullptr);
+  ASSERT_NE(out, nullptr) << path << ": " << std::strerror(errno);
   jpeg_stdio_dest(&cinfo, out);
   cinfo.image_width = JDIMENSION(w);
   cinfo.image_height = JDIMENSION(h);
@@ -79,7 +79,7 @@ static void writeJpeg(const std::string& path, int w, int h, uint8_t r, uint8_t 
   }
   jpeg_finish_compress(&cinfo);
   jpeg_destroy_compress(&cinfo);
-  std::fclose(out);
+  ASSERT_EQ(std::fclose(out), 0) << path << ": " << std::strerror(errno);
 }
 
 class ImageLoadTest : public ::testing::Test {
@@ -87,7 +87,7 @@ class ImageLoadTest : public ::testing::Test {
   // Each test writes its files into a folder of its own, removed afterwards.
   void SetUp() override {
     page = Test_MakeScreenPage();
-    folder = ::testing::TempDir() + "brine_images_" + std::to_string(std::random_device()());
+    folder = Test_ScratchPath(::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::create_directories(folder);
   }
   void TearDown() override {
@@ -196,7 +196,7 @@ TEST_F(ImageLoadTest, TruncatedAndCorruptFilesGiveMinusOne) {
   writeJpeg(arithmeticProgressive, 40, 30, 10, 20, 30, ARITHMETIC_PROGRESSIVE);
   png_image palette{.version = PNG_IMAGE_VERSION, .width = 2, .height = 1, .format = PNG_FORMAT_RGB_COLORMAP, .colormap_entries = 3};
   static const uint8_t colours[9] = {255, 0, 0, 0, 255, 0, 0, 0, 255}, indices[2] = {0, 2};  // 2 bits a pixel
-  ASSERT_TRUE(png_image_write_to_file(&palette, tempPath("palette.png").c_str(), 0, indices, 0, colours));
+  ASSERT_TRUE(png_image_write_to_file(&palette, tempPath("palette.png").c_str(), 0, indices, 0, colours)) << palette.message;
   // Newer writers refuse an index past the palette: the palette is cut to two colours after.
   std::vector<uint8_t> cutPalette = readBytes(tempPath("palette.png"));
   auto plte = std::search(cutPalette.begin(), cutPalette.end(), "PLTE", "PLTE" + 4);

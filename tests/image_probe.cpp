@@ -28,8 +28,10 @@ int main(int argc, char** argv) {
       rgba.insert(rgba.end(), {uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c), uint8_t(c >> 24)});
     }
     FILE* out = std::fopen(argv[2], "wb");
-    if (out == nullptr || std::fwrite(rgba.data(), 1, rgba.size(), out) != rgba.size()) return 4;
-    std::fclose(out);
+    if (out == nullptr || std::fwrite(rgba.data(), 1, rgba.size(), out) != rgba.size() || std::fclose(out) != 0) {
+      std::perror(argv[2]);
+      return 4;
+    }
   }
   Image_Free(h, IMAGE_HANDLE_GIVEN);
   return 0;

@@ -58,7 +58,7 @@ struct DiskAudio : ::testing::Test {
   int32_t handle = 0;
   void SetUp() override {
     ASSERT_NE(std::getenv("SDL_DISKAUDIOFILE"), nullptr);
-    std::string path = ::testing::TempDir() + "tone.wav";
+    std::string path = Test_ScratchPath("tone.wav");
     writeToneWav(path, 0.4, 440, 12000);
     handle = Sound_Open(path, "vol,sync", true);
     ASSERT_GT(handle, 2);
@@ -109,7 +109,7 @@ TEST_F(DiskAudio, EveryRatePlaysAtItsOwnPitchAndLength) {
   double fileRate = 0;
   for (auto [rate, kind] : {std::pair{22050u, "wav"}, {8000u, "ogg"}, {11025u, "wav"}, {16000u, "wav"}, {44100u, "ogg"},
                             {48000u, "wav"}, {96000u, "ogg"}}) {
-    std::string wav = ::testing::TempDir() + "rate.wav", ogg = ::testing::TempDir() + "rate.ogg";
+    std::string wav = Test_ScratchPath("rate.wav"), ogg = Test_ScratchPath("rate.ogg");
     writeToneWav(wav, 0.3, 1000, 12000, rate);
     if (kind == std::string("ogg")) {
       ASSERT_EQ(std::system(("oggenc -Q -o '" + ogg + "' '" + wav + "'").c_str()), 0);

@@ -27,7 +27,7 @@ struct ErrorsCleared : ::testing::Test {
   void TearDown() override { pendingError = 0; }
 };
 
-std::string tempPath(const std::string& name) { return ::testing::TempDir() + name; }
+std::string tempPath(const std::string& name) { return Test_ScratchPath(name); }
 
 // Wait up to ten seconds for handle to fall silent; true when it did.
 bool waitUntilSilent(int32_t handle) {

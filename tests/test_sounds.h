@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/scratch.h"
+
 inline void putLittleEndian(std::vector<uint8_t>& out, uint32_t value, int bytes) {
   for (int i = 0; i < bytes; i++) out.push_back(uint8_t(value >> (8 * i)));
 }
@@ -32,7 +34,7 @@ inline void writeToneWav(const std::string& path, double seconds, double hertz, 
   putLittleEndian(wav, samples * 2, 4);
   for (uint32_t i = 0; i < samples; i++)
     putLittleEndian(wav, uint32_t(int16_t(std::lround(amplitude * std::sin(6.283185307179586 * hertz * i / rate)))), 2);
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(wav.data()), std::streamsize(wav.size()));
+  Test_WriteFile(path, wav);
 }
 
 inline std::vector<uint8_t> readFile(const std::string& path) {
@@ -40,6 +42,4 @@ inline std::vector<uint8_t> readFile(const std::string& path) {
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-inline void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
+inline void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) { Test_WriteFile(path, bytes); }

@@ -7,6 +7,7 @@
 #include <random>
 
 #include "runtime/error.h"
+#include "tests/scratch.h"
 #include "text/text_file.h"
 
 namespace fs = std::filesystem;
@@ -18,9 +19,7 @@ struct TextFiles : ::testing::Test {
 
   void SetUp() override {
     pendingError = 0;
-    folder = fs::temp_directory_path() /
-             ("brine-text-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-              ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    folder = Test_Scratch() / ("text-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(folder);
     fs::create_directories(folder);
   }
@@ -34,7 +33,7 @@ struct TextFiles : ::testing::Test {
 
   std::string write(const std::string& name, const std::string& bytes) {
     fs::path path = folder / name;
-    std::ofstream(path, std::ios::binary) << bytes;
+    Test_WriteFile(path, bytes);
     return path.string();
   }
 
@@ -230,7 +229,7 @@ TEST_F(TextFiles, FileThatShrinksOrGrowsWhileRead) {
   EXPECT_EQ(line, "");
   pendingError = 0;
 
-  std::ofstream(name, std::ios::binary | std::ios::app) << "0123456789\r\nmore";
+  Test_WriteFile(name, "0123456789\r\nmore", "ab");
   // The end mark of the failed read stands until a read gets bytes again.
   EXPECT_EQ(TextFile_AtEnd(1), -1);
   TextFile_ReadLine(1, &line);

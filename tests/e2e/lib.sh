@@ -10,7 +10,11 @@
 set -u
 sdl=${BRINE_SDL_PRELOAD:+LD_PRELOAD=$BRINE_SDL_PRELOAD}
 
-work=$(mktemp -d)
+# Everything a test writes (the programs' output, screenshots, data homes) goes to a folder of
+# its own under TMPDIR, removed when it ends. The tools it runs keep their temporary files there
+# too, so that what they leave behind (lintian leaves a cache) goes with it.
+work=$(mktemp -d "${TMPDIR:-/tmp}/brine-e2e.XXXXXX") || { echo "FAIL: no folder of the test's own in ${TMPDIR:-/tmp}" >&2; exit 1; }
+export TMPDIR=$work
 started=()
 
 finish() {

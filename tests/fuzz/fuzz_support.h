@@ -2,11 +2,15 @@
 // for the runtime's error queue, and the file a loader reads its input from.
 #pragma once
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <cerrno>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
-#include <random>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "runtime/error.h"
@@ -17,16 +21,14 @@ void Runtime_Error(int32_t n) {
   if (pendingError == 0) pendingError = n;
 }
 
-// Write the input to this process's own file and return its path. Memory-backed when the system
-// has it: writing a file on disk for every input is slow.
+// Write the input to this process's own file and return its path: a file in memory with no name
+// in any folder (reopened through /proc), so that it is quick to write for every input and goes
+// with the process however the process ends.
 inline std::string Fuzz_WriteFile(const uint8_t* data, size_t size) {
-  static const std::string path = ((std::filesystem::is_directory("/dev/shm") ? std::filesystem::path("/dev/shm")
-                                                                               : std::filesystem::temp_directory_path()) /
-                                   ("brine-fuzz-" + std::to_string(std::random_device{}())))
-                                      .string();
-  static const struct Cleanup {
-    ~Cleanup() { std::filesystem::remove(path); }
-  } cleanup;
-  std::ofstream(path, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(data), std::streamsize(size));
-  return path;
+  static const int fd = memfd_create("brine-fuzz-input", MFD_CLOEXEC);
+  if (fd < 0 || ftruncate(fd, 0) != 0 || pwrite(fd, data, size, 0) != ssize_t(size)) {
+    std::fprintf(stderr, "cannot write the input to a file in memory: %s\n", std::strerror(errno));
+    std::abort();
+  }
+  return "/proc/self/fd/" + std::to_string(fd);
 }

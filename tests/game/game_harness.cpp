@@ -33,6 +33,7 @@
 #include "host/input_events.h"
 #include "host/keyboard.h"
 #include "runtime/program.h"
+#include "tests/scratch.h"
 #include "text/font.h"
 #include "text/text_output.h"
 
@@ -120,10 +121,8 @@ void GameTest::SetUpTestSuite() {
   SDL_putenv(const_cast<char*>("SDL_VIDEODRIVER=dummy"));
   SDL_putenv(const_cast<char*>("SDL_AUDIODRIVER=dummy"));
   SDL_putenv(const_cast<char*>("DISPLAY="));
-  // Best scores in a folder of this process's own, never the user's.
-  static std::string data = (std::filesystem::temp_directory_path() / "brine-game-XXXXXX").string();
-  setenv("XDG_DATA_HOME", mkdtemp(data.data()), 1);
-  std::atexit([] { std::filesystem::remove_all(data); });
+  // Best scores in the process's own folder, never the user's.
+  setenv("XDG_DATA_HOME", Test_Scratch().c_str(), 1);
   ASSERT_TRUE(Sys_ChangeDirectory(BRINE_ASSETS));
   ASSERT_EQ(SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO), 0) << SDL_GetError();
   std::atexit(SDL_Quit);

@@ -13,6 +13,7 @@
 
 #include "game/scores.h"
 #include "platform/platform.h"
+#include "tests/scratch.h"
 
 namespace fs = std::filesystem;
 
@@ -22,7 +23,7 @@ static std::string read(const fs::path& file) {  // never waiting on a pipe
 }
 
 struct Scores : ::testing::Test {
-  std::string home = (fs::temp_directory_path() / "brine-scores-XXXXXX").string(), path, folder;
+  std::string home = (Test_Scratch() / "scores-XXXXXX").string(), path, folder;
   const char* before = getenv("XDG_DATA_HOME");  // the game tests' own, when they ran first
   void SetUp() override {
     setenv("XDG_DATA_HOME", mkdtemp(home.data()), 1);

@@ -9,7 +9,7 @@ if [ -z "${DISPLAY:-}" ] || ! command -v xdotool >/dev/null; then
   exit 77
 fi
 
-out=$(mktemp)
+out=$(mktemp "${TMPDIR:-/tmp}/brine-input.XXXXXX")  # the probe's output, removed at the end
 pid=""
 cleanup() {
   if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then kill "$pid"; fi

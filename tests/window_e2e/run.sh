@@ -5,9 +5,11 @@ set -euo pipefail
 probe=$1
 check=$2
 pids=()
+work=$(mktemp -d "${TMPDIR:-/tmp}/brine-window.XXXXXX")  # what the probe says, removed at the end
 cleanup() {
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
   wait 2>/dev/null || true
+  rm -rf "$work"
 }
 trap cleanup EXIT
 
@@ -43,13 +45,12 @@ run centre client 112 84
 
 # The display goes away under the program: it says so and ends with 1, within seconds.
 echo "== the X server ends"
-SDL_AUDIODRIVER=dummy env ${BRINE_SDL_PRELOAD:+LD_PRELOAD=$BRINE_SDL_PRELOAD} "$probe" at 2>"${TMPDIR:-/tmp}/lost.$$" &
+SDL_AUDIODRIVER=dummy env ${BRINE_SDL_PRELOAD:+LD_PRELOAD=$BRINE_SDL_PRELOAD} "$probe" at 2>"$work/lost" &
 probe_pid=$!
 "$check" frame 100 1 >/dev/null || status=1
 kill "${pids[0]}"
 timeout 10 tail --pid="$probe_pid" -f /dev/null || kill -9 "$probe_pid"
 wait "$probe_pid" && rc=0 || rc=$?
-said=$(cat "${TMPDIR:-/tmp}/lost.$$")
-rm -f "${TMPDIR:-/tmp}/lost.$$"
+said=$(cat "$work/lost")
 if [ "$rc" = 1 ] && grep -q . <<<"$said"; then echo "ok   ended with 1: $said"; else echo "FAIL ended with $rc: $said"; status=1; fi
 exit $status
