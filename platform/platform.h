@@ -3,7 +3,9 @@
 // The design targets a Windows desktop; these are the few calls it makes there (module path,
 // working directory, sleep, keyboard lock state, message box, window placement, file reading),
 // each written from what the runtime expects of it. This folder is the only code that includes
-// Xlib or POSIX headers. Functions say which thread may call them.
+// the system's headers: posix/ (files, the process, sleeping waits) and x11/ (the window, the
+// message box, the keyboard's state, the wait on the display connection) on Linux, and a folder
+// beside them for each other system. Functions say which thread may call them.
 #pragma once
 
 #include <atomic>

@@ -1,4 +1,4 @@
-// window_x11.cpp: the program's window placed and dressed, and the pointer found over it, through
+// window.cpp: the program's window placed and dressed, and the pointer found over it, through
 // the X server.
 //
 // Owns the native window once it is learnt (after the first mode set, on the main thread) and

@@ -1,4 +1,4 @@
-// message_box_x11.cpp: the modal message box, drawn with Xlib on a display connection of its own.
+// message_box.cpp: the modal message box, drawn with Xlib on a display connection of its own.
 //
 // Owns nothing between calls: each box opens its connection, window, font and graphics context,
 // and frees them all before it answers. Any thread may show a box (Xlib runs thread-safe, see

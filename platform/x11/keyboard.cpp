@@ -1,4 +1,4 @@
-// keyboard_x11.cpp: lock and modifier key state read from the X server, on SDL's own display
+// keyboard.cpp: lock and modifier key state read from the X server, on SDL's own display
 // connection. Keeps the indicator atoms, looked up on first use by whichever thread asks first
 // (the main thread at start-up, before the game thread exists).
 #include "platform/platform.h"

@@ -1,12 +1,9 @@
-// process_linux.cpp: process services on Linux (module path, working directory, sleep, time,
-// memory, arithmetic-fault signal, thread identity, a lost display). Holds the id of the main
-// thread and what to do before a lost display ends the process, both written once at start-up
-// before any other thread exists, and whether a thread has met the lost display.
+// process.cpp: process services on Linux (module path, working directory, sleep, time,
+// memory, arithmetic-fault signal, thread identity). Holds the id of the main thread, written
+// once at start-up before any other thread exists.
 #include "platform/platform.h"
 
-#include <X11/Xlib.h>
 
-#include <atomic>
 #include <csignal>
 #include <cstdlib>
 #include <ctime>
@@ -17,34 +14,9 @@
 
 static pthread_t mainThread;
 
-void Sys_InitThreads() { XInitThreads(); }
-
-static void (*keepBeforeEnd)();      // set once, before the window system starts
-static std::atomic<bool> displayGone;  // the first thread to meet the lost display ends the process
-
-static int displayLost(Display*) {
-  if (displayGone.exchange(true)) {
-    for (;;) Sys_Sleep(1000);  // another thread already keeps the game and ends the process
-  }
-  static const char line[] = "Lost the connection to the display\n";
-  [[maybe_unused]] ssize_t written = write(2, line, sizeof line - 1);
-  if (keepBeforeEnd != nullptr) keepBeforeEnd();
-  _exit(1);
-}
-
-void Sys_EndWhenDisplayLost(void (*keep)()) {
-  keepBeforeEnd = keep;
-  XSetIOErrorHandler(displayLost);
-}
-
 // A fixed threshold: left to itself the allocator raises it to the size of the first large
 // block freed, and the buffers of every later load then stay resident in the heap.
 void Sys_InitMemory() { mallopt(M_MMAP_THRESHOLD, 128 * 1024); }
-
-void Sys_PreferWindowSystemVideo() {
-  const char* named = std::getenv("SDL_VIDEODRIVER");
-  if (named == nullptr || *named == '\0') setenv("SDL_VIDEODRIVER", "x11", 1);
-}
 
 std::string Sys_ExecutablePath() {
   static char buffer[65536];

@@ -1,4 +1,4 @@
-// file_posix.cpp: files on POSIX: read-only files for the text-file reader, and the kept-data
+// file.cpp: files on POSIX: read-only files for the text-file reader, and the kept-data
 // folder with its lock file, whole reads and crash-safe replacement for the best scores. Holds
 // no state of its own but the tests' step hook: a handle is the file descriptor, owned by
 // whoever opened it.

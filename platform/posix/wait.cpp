@@ -1,16 +1,13 @@
-// wait_linux.cpp: how the threads sleep until they have work, on Linux.
+// wait.cpp: how the threads sleep until they have work and wake one another, on Linux.
 //
 // Owns the main thread's wake descriptor (an eventfd, made once at start-up before the other
-// threads exist, never closed) and the display connection it watches beside it, learnt once by
-// the main thread. Any thread (and a signal handler) may write the descriptor; only the main
-// thread waits on it and drains it.
+// threads exist, never closed) and the end signals' chained handlers. Any thread (and a signal
+// handler) may write the descriptor; only the main thread waits on it (beside the window
+// system's connection, in the window system's folder) and drains it.
 #include "platform/platform.h"
+#include "platform/posix/wake_descriptor.h"
 
-#include <SDL.h>
-#include <SDL_syswm.h>
-#include <X11/Xlib.h>
 #include <linux/futex.h>
-#include <poll.h>
 #include <pthread.h>
 #include <sys/eventfd.h>
 #include <sys/syscall.h>
@@ -21,8 +18,6 @@
 #include <ctime>
 
 static int wakeDescriptor = -1;
-static Display* watchedDisplay;  // main thread
-static bool displayLooked;       // main thread: SDL was asked for its display once it had one
 
 void Sys_NameThread(const char* name) { pthread_setname_np(pthread_self(), name); }
 
@@ -82,28 +77,11 @@ void Sys_InitWakes() {
   }
 }
 
-static Display* displayToWatch() {
-  if (displayLooked) return watchedDisplay;
-  SDL_SysWMinfo info;
-  SDL_VERSION(&info.version);
-  if (SDL_GetVideoSurface() == nullptr) return nullptr;  // no window yet: look again later
-  displayLooked = true;
-  if (SDL_GetWMInfo(&info) > 0 && info.subsystem == SDL_SYSWM_X11) watchedDisplay = info.info.x11.display;
-  return watchedDisplay;
-}
+int SysPosix_WakeDescriptor() { return wakeDescriptor; }
 
-void Sys_WaitForWindowEvents(int32_t timeoutMs) {
-  pollfd watched[2] = {{wakeDescriptor, POLLIN, 0}, {-1, POLLIN, 0}};
-  if (Display* display = displayToWatch()) {
-    // Events another call already read off the connection wait in the library's queue, where
-    // the descriptor no longer shows them.
-    if (XPending(display) > 0) return;
-    watched[1].fd = ConnectionNumber(display);
-  }
-  if (poll(watched, 2, timeoutMs) > 0 && (watched[0].revents & POLLIN)) {
-    uint64_t count;
-    [[maybe_unused]] ssize_t read_ = read(wakeDescriptor, &count, sizeof count);
-  }
+void SysPosix_DrainWakes() {
+  uint64_t count;
+  [[maybe_unused]] ssize_t read_ = read(wakeDescriptor, &count, sizeof count);
 }
 
 void Sys_WaitWord(std::atomic<uint32_t>* word, uint32_t expected, int32_t timeoutMs) {
