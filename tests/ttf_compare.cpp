@@ -34,18 +34,18 @@ struct Facts {
 // What a library says of font: its measures; for text its renderings, for one character its metrics.
 static Facts facts(const Library& lib, TTF_Font* font, const Uint16* text, bool render) {
   Facts f;
-  f.add("height, ascent, descent, fixed width, style", lib.FontHeight(font), lib.FontAscent(font), lib.FontDescent(font),
+  f.add("(height, ascent, descent, fixed width, style)", lib.FontHeight(font), lib.FontAscent(font), lib.FontDescent(font),
         lib.FontFaceIsFixedWidth(font), lib.GetFontStyle(font));
   int m[5] = {};
   if (text[0] != 0 && text[1] == 0)
-    f.add("result, minx, maxx, miny, maxy, advance", lib.GlyphMetrics(font, text[0], &m[0], &m[1], &m[2], &m[3], &m[4]), m[0], m[1], m[2], m[3], m[4]);
+    f.add("(result, minx, maxx, miny, maxy, advance)", lib.GlyphMetrics(font, text[0], &m[0], &m[1], &m[2], &m[3], &m[4]), m[0], m[1], m[2], m[3], m[4]);
   SDL_Color fg{200, 30, 100, 0}, bg{10, 250, 60, 0};
   for (std::string how : {"Solid ", "Shaded "}) {
     SDL_Surface* s = !render ? nullptr : how == "Solid " ? lib.RenderUNICODE_Solid(font, text, fg) : lib.RenderUNICODE_Shaded(font, text, fg, bg);
     if (s == nullptr && render) f.add(how + "fails: " + SDL_GetError(), std::hash<std::string>()(SDL_GetError()));
     if (s == nullptr) continue;
     const SDL_PixelFormat& p = *s->format;
-    f.add(how + "width, height, pitch, depth, flags, colour key, colours", s->w, s->h, s->pitch, p.BitsPerPixel, s->flags, p.colorkey, p.palette->ncolors);
+    f.add(how + "(width, height, pitch, depth, flags, colour key, colours)", s->w, s->h, s->pitch, p.BitsPerPixel, s->flags, p.colorkey, p.palette->ncolors);
     f.add(how + "palette");
     for (int i = 0; i < p.palette->ncolors; i++) f.values.push_back(p.palette->colors[i].r << 16 | p.palette->colors[i].g << 8 | p.palette->colors[i].b);
     for (int y = 0; y < s->h; y++) {
