@@ -1,7 +1,6 @@
-// The FreeType layer the Windows build links instead of SDL_ttf (deps/ttf) against Debian's SDL_ttf,
-// loaded on its own (RTLD_LOCAL) so that its TTF_* names never meet ours: every printable character
-// of the faces below, at each size and style, a line of ASCII, an empty line and files that are no
-// font must measure and render (Solid and Shaded) alike. The first difference fails the run.
+// The FreeType layer the Windows build links instead of SDL_ttf (deps/ttf) against Debian's SDL_ttf, loaded on
+// its own (RTLD_LOCAL) so that its TTF_* names never meet ours: every printable character of the faces below at
+// each size and style, and a few lines and non-fonts, must measure and render alike. The first difference fails.
 #include <SDL_ttf.h>
 #include <dlfcn.h>
 #include <ft2build.h>
@@ -62,8 +61,8 @@ int main() {
 #define LOAD(name) debian.name = reinterpret_cast<decltype(&TTF_##name)>(library ? dlsym(library, "TTF_" #name) : nullptr);
   CALLS(LOAD)
   FT_Library freetype;
-  if (debian.Init == nullptr || debian.Init == ours.Init) return std::puts("Debian's SDL_ttf is not loaded apart"), 1;
-  if (SDL_Init(0) < 0 || ours.Init() < 0 || debian.Init() < 0 || FT_Init_FreeType(&freetype) != 0) return 1;
+  if (debian.Init == nullptr || debian.Init == ours.Init || SDL_Init(0) < 0 || ours.Init() < 0 || debian.Init() < 0 || FT_Init_FreeType(&freetype))
+    return std::puts("SDL, FreeType, or both TTF libraries (Debian's loaded apart) do not start"), 1;
   // Faces with their printable characters up to a last one (the fourth face is bold and slanted
   // by itself, so neither is faked), and two files that are no font.
   const std::pair<std::string, FT_ULong> faces[] = {{BRINE_ASSETS "/capture it.ttf", 0xFFFF},
@@ -106,8 +105,7 @@ int main() {
                                i < theirs.values.size() ? theirs.values[i] : -1), 1;
           compared++;
         }
-        FT_Done_Face(face);
-        ours.CloseFont(a), debian.CloseFont(b);
+        FT_Done_Face(face), ours.CloseFont(a), debian.CloseFont(b);
       }
   FT_Done_FreeType(freetype), ours.Quit(), debian.Quit();
   std::printf("%ld texts measured and rendered alike\n", compared);
