@@ -22,7 +22,8 @@ void Scores_Disable() { scores.off = true; }
 
 std::string Scores_Path() {
   std::string home = Sys_DataHome();
-  return home.empty() ? "" : home + "/brinemark/scores";
+  const char separator[] = {SYS_PATH_SEPARATOR, '\0'};
+  return home.empty() ? "" : home + separator + SYS_DATA_FOLDER + separator + "scores";
 }
 
 const std::vector<ScoreEntry>& Scores_Table() { return scores.shown; }
@@ -79,7 +80,7 @@ static void sync(bool write) {
     if (write) tellUnkept("no home folder");
     return;
   }
-  std::string folder = path.substr(0, path.rfind('/'));
+  std::string folder = path.substr(0, path.rfind(SYS_PATH_SEPARATOR));
   if (write && !Sys_MakeFolders(folder, &why)) return tellUnkept(why);
   int32_t lock = Sys_FolderLock(folder, &why);
   if (lock < 0) {

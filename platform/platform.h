@@ -1,9 +1,9 @@
 // platform.h: the operating-system services the runtime needs beyond SDL.
 //
-// The design targets a Windows desktop; these are the few calls it makes there (module path,
-// working directory, sleep, keyboard lock state, message box, window placement, file reading),
-// each written from what the runtime expects of it. This folder is the only code that includes
-// Xlib or POSIX headers. Functions say which thread may call them.
+// The few calls the runtime makes of the system (module path, working directory, sleep, keyboard
+// lock state, message box, window placement, file reading), each written from what the runtime
+// expects of it: here for Linux and X11, in windows/ for Windows. This folder is the only code
+// that includes Xlib, POSIX or Windows headers. Functions say which thread may call them.
 #pragma once
 
 #include <atomic>
@@ -11,6 +11,17 @@
 #include <string>
 
 // ---- process -----------------------------------------------------------------------------
+
+// On Windows SDL's entry library starts the process (it takes the command line, starts SDL and
+// has it end at exit) and calls the program's main under the name SDL's build flags give it,
+// which it declares with C linkage.
+#if defined(_WIN32) && defined(main)
+extern "C" int SDL_main(int argc, char** argv);
+#endif
+
+// First thing in main: standard output and error reach the console the program was started
+// from (a windowed Windows program gets none of its own) unless they already lead somewhere.
+void Sys_UseParentConsole();
 
 // First thing in main: make Xlib safe for use from several threads (the game thread sets the
 // caption, moves the window and opens message boxes while the main thread polls events).
@@ -140,6 +151,13 @@ void Sys_WindowCompleteIconName(const std::string& name);
 // remembered by Sys_WindowPlaceFrame, if there is one.
 void Sys_WindowKeepPlace();
 
+// Full screen without a change of the display's mode: true, with the size of the monitor the
+// window stands on, where full screen is a borderless window over that monitor; false where the
+// library's own full screen serves. Main thread.
+bool Sys_FullScreenAsWindow(int32_t* width, int32_t* height);
+// Main thread, after a borderless window of the monitor's size was made: lay it over the monitor.
+void Sys_WindowCoverMonitor();
+
 // ---- files -------------------------------------------------------------------------------
 
 // Why a file could not be opened or read, in the terms the runtime's error numbers need.
@@ -166,8 +184,21 @@ void Sys_FileClose(int32_t handle);
 // ---- kept data (the best scores) ---------------------------------------------------------
 // The one file the program writes. Each call says why it failed in *why (the system's words).
 
+// The program's own folder under Sys_DataHome, the character between a path's parts, and the
+// environment variable that moves Sys_DataHome, as the system spells them.
+#ifdef _WIN32
+constexpr char SYS_DATA_FOLDER[] = "Brinemark";
+constexpr char SYS_PATH_SEPARATOR = '\\';
+constexpr char SYS_DATA_HOME_VARIABLE[] = "APPDATA";
+#else
+constexpr char SYS_DATA_FOLDER[] = "brinemark";
+constexpr char SYS_PATH_SEPARATOR = '/';
+constexpr char SYS_DATA_HOME_VARIABLE[] = "XDG_DATA_HOME";
+#endif
+
 // The folder for this user's kept data: $XDG_DATA_HOME when it is an absolute path, else
-// $HOME/.local/share (the home from the user database when HOME is unset); "" when none.
+// $HOME/.local/share (the home from the user database when HOME is unset); on Windows %APPDATA%
+// (the roaming application data); "" when none.
 std::string Sys_DataHome();
 // Make folder and every missing folder above it, each new one open to its owner alone (0700).
 bool Sys_MakeFolders(const std::string& folder, std::string* why);

@@ -16,6 +16,9 @@ static pthread_t mainThread;
 
 void Sys_InitThreads() { XInitThreads(); }
 
+// A program started from a terminal writes there already.
+void Sys_UseParentConsole() {}
+
 static int displayLost(Display*) {
   static const char line[] = "Lost the connection to the display\n";
   [[maybe_unused]] ssize_t written = write(2, line, sizeof line - 1);
