@@ -122,7 +122,7 @@ void GameTest::SetUpTestSuite() {
   SDL_putenv(const_cast<char*>("DISPLAY="));
   // Best scores in a folder of this process's own, never the user's.
   static std::string data = (std::filesystem::temp_directory_path() / "brine-game-XXXXXX").string();
-  setenv("XDG_DATA_HOME", mkdtemp(data.data()), 1);
+  setenv(SYS_DATA_HOME_VARIABLE, mkdtemp(data.data()), 1);
   std::atexit([] { std::filesystem::remove_all(data); });
   ASSERT_TRUE(Sys_ChangeDirectory(BRINE_ASSETS));
   ASSERT_EQ(SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO), 0) << SDL_GetError();

@@ -40,4 +40,4 @@ static void playUntilQ() {
   std::_Exit(1);
 }
 
-int main() { return Program_Run(playUntilQ); }
+int main(int, char**) { return Program_Run(playUntilQ); }

@@ -1,9 +1,11 @@
 // The best scores kept on disk: the file's text, and that no save loses a table, whatever stops
 // it. Every save runs in a child process of its own, with a scores folder of the test's own.
 #include <gtest/gtest.h>
+#ifndef _WIN32  // Windows makes its processes otherwise: tests/windows/scores_processes_test.cpp
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#endif
 
 #include <filesystem>
 #include <fstream>
@@ -20,16 +22,17 @@ static std::string read(const fs::path& file) {
 
 struct Scores : ::testing::Test {
   std::string home = (fs::temp_directory_path() / "brine-scores-XXXXXX").string(), path, folder;
-  const char* before = getenv("XDG_DATA_HOME");  // the game tests' own, when they ran first
+  const char* before = getenv(SYS_DATA_HOME_VARIABLE);  // the game tests' own, when they ran first
   void SetUp() override {
-    setenv("XDG_DATA_HOME", mkdtemp(home.data()), 1);
-    path = Scores_Path(), folder = fs::path(path).parent_path();
+    setenv(SYS_DATA_HOME_VARIABLE, mkdtemp(home.data()), 1);
+    path = Scores_Path(), folder = fs::path(path).parent_path().string();
     fs::create_directories(folder);
   }
   void TearDown() override {
     fs::remove_all(home);
-    before ? setenv("XDG_DATA_HOME", before, 1) : unsetenv("XDG_DATA_HOME");
+    before ? setenv(SYS_DATA_HOME_VARIABLE, before, 1) : unsetenv(SYS_DATA_HOME_VARIABLE);
   }
+#ifndef _WIN32
   // A game of total lost in a child process, after `before`: the child's exit status (0 when the
   // game entered the table and `shown` games show), or 128 + the signal that ended it.
   static int lose(double total, size_t shown = 0, void (*before)() = [] {}) {
@@ -42,6 +45,7 @@ struct Scores : ::testing::Test {
     wait(&status);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   }
+#endif
   std::vector<int64_t> kept() const {
     std::vector<ScoreEntry> table;
     std::string why;
@@ -65,6 +69,7 @@ TEST_F(Scores, TextReadsBackAndAnythingElseIsNoTable) {
     EXPECT_FALSE(Scores_Parse(bad, &back, &why)) << bad;
 }
 
+#ifndef _WIN32
 // Killed at every step of a save, a child leaves the old table or the new one, whole.
 TEST_F(Scores, SaveStoppedAtAnyStepLeavesAWholeTable) {
   for (static int step = SYS_REPLACE_OPENED; step <= SYS_REPLACE_DONE; step++) {
@@ -110,3 +115,4 @@ TEST_F(Scores, UnwritableHomeKeepsTheOldTableAndADamagedOneIsMovedAside) {
     aside += e.path().filename().string().starts_with("scores.unreadable-20") && read(e.path()) == damaged;
   EXPECT_EQ(aside, 1);
 }
+#endif
