@@ -132,6 +132,9 @@ TEST_F(SoundTable, GameSoundsTakeHandlesThreeToNine) {
 const std::string seeds = BRINE_FUZZ_SEEDS "/sound_fuzz/";
 
 size_t openFiles() {
+#ifdef _WIN32
+  return 0;  // no count of open files to read: the leak is the Linux run's to catch
+#endif
   auto files = std::filesystem::directory_iterator("/proc/self/fd");
   return size_t(std::distance(begin(files), end(files)));
 }
