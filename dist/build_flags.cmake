@@ -40,7 +40,9 @@ if(NOT brine_build_inside)
   add_compile_options("$<${brine_release}:-ffile-prefix-map=${PROJECT_BINARY_DIR}=build>")
 endif()
 
-if(BRINE_HARDEN AND BRINE_SANITIZE STREQUAL "")
+# Windows executables are made with address space randomisation and no-execute data by the
+# linker's own defaults; the stack checks would need a runtime library of their own there.
+if(BRINE_HARDEN AND BRINE_SANITIZE STREQUAL "" AND NOT WIN32)
   set(brine_hardening -U_FORTIFY_SOURCE -D_FORTIFY_SOURCE=3 -Wformat -Werror=format-security)
   foreach(flag -fstack-protector-strong -fstack-clash-protection -fcf-protection)
     string(MAKE_C_IDENTIFIER "BRINE_HAS${flag}" known)

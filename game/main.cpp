@@ -8,19 +8,28 @@
 #include "game/scores.h"
 #include "graphics/present.h"
 #include "host/host.h"
+#include "platform/platform.h"
 #include "sound/sound.h"
 
+#ifdef _WIN32
+#define DISPLAY_NAME "the desktop"
+#define DESKTOP_SCALE "the monitor's DPI: 96 is 1x, 192 is 2x"
+#define SCORES_PLACE "%APPDATA%\\Brinemark\\scores "
+#else
+#define DISPLAY_NAME "the X display"
+#define DESKTOP_SCALE "GDK_SCALE, else Xft.dpi"
+#define SCORES_PLACE "$XDG_DATA_HOME/brinemark/scores\n                (~/.local/share/brinemark/scores) "
+#endif
 static const char usage[] =
     "Usage: brinemark [--scale N|auto] [--no-sound] [--no-scores] | --scores | --help | --version\n"
     "Hunt a hidden submarine from a helicopter. With no argument the game opens its window on\n"
-    "the X display; click into the scope to drop a charge, press Q to leave.\n"
+    DISPLAY_NAME "; click into the scope to drop a charge, press Q to leave.\n"
     "  --scale N     a window N times as large (N from 1 to 4), every pixel a sharp N x N block;\n"
     "                auto picks the largest that fits the screen; without it, the\n"
-    "                desktop's scale (GDK_SCALE, else Xft.dpi)\n"
+    "                desktop's scale (" DESKTOP_SCALE ")\n"
     "  --no-sound    play in silence, as on a machine without an audio device\n"
     "  --no-scores   keep no best scores: nothing read, written or shown\n"
-    "  --scores      print the best scores kept in $XDG_DATA_HOME/brinemark/scores\n"
-    "                (~/.local/share/brinemark/scores) and exit\n";
+    "  --scores      print the best scores kept in " SCORES_PLACE "and exit\n";
 
 // Prints text on out; false when it could not be written (a full disk, a closed pipe).
 static bool say(FILE* out, const char* text) { return std::fputs(text, out) >= 0 && std::fflush(out) == 0; }
@@ -33,6 +42,7 @@ static int scaleOf(const char* value) {
 }
 
 int main(int argc, char** argv) {
+  Sys_UseParentConsole();
   bool help = argc > 1 && std::strcmp(argv[1], "--help") == 0;
   bool version = argc > 1 && std::strcmp(argv[1], "--version") == 0;
   if (argc == 2 && help) return say(stdout, usage) ? 0 : 1;

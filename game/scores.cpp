@@ -31,7 +31,8 @@ void Scores_Disable() { scores.off = true; }
 
 std::string Scores_Path() {
   std::string home = Sys_DataHome();
-  return home.empty() ? "" : home + "/brinemark/scores";
+  const char separator[] = {SYS_PATH_SEPARATOR, '\0'};
+  return home.empty() ? "" : home + separator + SYS_DATA_FOLDER + separator + "scores";
 }
 
 const std::vector<ScoreEntry>& Scores_Table() { return scores.shown; }
@@ -111,7 +112,7 @@ static bool save(std::string* why) {
   std::string path = Scores_Path(), existing;
   if (path.empty()) return *why = "no home folder", false;
   Sys_DataHome(&existing);
-  std::string folder = path.substr(0, path.rfind('/'));
+  std::string folder = path.substr(0, path.rfind(SYS_PATH_SEPARATOR));
   if (!Sys_MakeFolders(existing, folder, why)) return false;
   uint32_t mode = 0;
   if (Sys_FolderOpenToOthers(folder, &mode)) {

@@ -48,6 +48,14 @@ bool Present_LibraryOverSdl2() { return SDL_Linked_Version()->patch >= 50; }
 static SDL_Cursor* blankCursor;  // made once at start-up, before the game thread
 static SDL_Cursor* cursorUnderBlank;
 
+// Where full screen is a borderless window over the monitor (it never switches the display's
+// mode), its one size is that of the monitor the window stands on.
+static void followMonitor() {
+  int32_t w, h;
+  if (!Sys_FullScreenAsWindow(&w, &h)) return;
+  fullScreenModes.assign(1, ScreenMode{uint16_t(w), uint16_t(h)});
+}
+
 void Present_Init() {
   SDL_Rect** modes = SDL_ListModes(nullptr, SDL_FULLSCREEN | SDL_SWSURFACE);
   // The library over SDL 2 never switches the display: it lists sizes it would only stretch to
@@ -60,6 +68,7 @@ void Present_Init() {
     for (int i = 0; modes[i] != nullptr; i++)
       if (!desktopOnly || (modes[i]->w == desktop->current_w && modes[i]->h == desktop->current_h))
         fullScreenModes.push_back({modes[i]->w, modes[i]->h});
+  followMonitor();
   desktopScale = Sys_DesktopScale();
   if (Present_LibraryOverSdl2() && blankCursor == nullptr) {
     uint8_t none[4 * 8] = {};
@@ -206,10 +215,14 @@ void Present_TakePointerVisibility() { shared.pointerVisibilityTaken = true; }
 
 // Ask SDL for a surface of the wanted size.
 static bool requestSurface(int32_t w, int32_t h, bool full, bool wasFull) {
-  SDL_Surface* surface = SDL_SetVideoMode(w, h, 32, SDL_SWSURFACE | (full ? SDL_FULLSCREEN : 0));
+  int32_t monitorW, monitorH;
+  bool overMonitor = full && Sys_FullScreenAsWindow(&monitorW, &monitorH);
+  SDL_Surface* surface =
+      SDL_SetVideoMode(w, h, 32, SDL_SWSURFACE | (overMonitor ? SDL_NOFRAME : full ? SDL_FULLSCREEN : 0));
   if (surface == nullptr) return false;
   // The native window is known from the first mode set on; a place the game gave it holds.
   Sys_WindowFetchHandle();
+  if (overMonitor) Sys_WindowCoverMonitor();
   if (!full) Sys_WindowKeepPlace();
   windowSurface = surface;
   windowWidth = w;
@@ -486,6 +499,7 @@ bool Present_Frame(const uint32_t* pixels, int32_t w, int32_t h, bool cleared) {
   // Full screen shows a small page doubled, so the modes are chosen for the doubled size.
   bool small = w <= 512 && h <= 384;
   int nearest = -1, fourThree = -1;
+  if (stateBefore == 0 && Present_ModeChangeAsked()) followMonitor();
   Present_ChooseModes(fullScreenModes, small ? 2 * w : w, small ? 2 * h : h, &nearest, &fourThree);
   takeFullScreenToggle(nearest, fourThree);
   int32_t state = shared.fullScreenState;

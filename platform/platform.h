@@ -1,11 +1,11 @@
 // platform.h: the operating-system services the runtime needs beyond SDL.
 //
-// The design targets a Windows desktop; these are the few calls it makes there (module path,
-// working directory, sleep, keyboard lock state, message box, window placement, file reading),
-// each written from what the runtime expects of it. This folder is the only code that includes
-// the system's headers: posix/ (files, the process, sleeping waits) and x11/ (the window, the
-// message box, the keyboard's state, the wait on the display connection) on Linux, and a folder
-// beside them for each other system. Functions say which thread may call them.
+// The few calls the runtime makes of the system (module path, working directory, sleep, keyboard
+// lock state, message box, window placement, file reading), each written from what the runtime
+// expects of it. This folder is the only code that includes the system's headers: posix/ (files,
+// the process, sleeping waits) and x11/ (the display and the wait on its connection, the window,
+// the message box, the keyboard's state) on Linux, windows/ on Windows. Functions say which
+// thread may call them.
 #pragma once
 
 #include <atomic>
@@ -13,6 +13,17 @@
 #include <string>
 
 // ---- process -----------------------------------------------------------------------------
+
+// On Windows SDL's entry library starts the process (it takes the command line, starts SDL and
+// has it end at exit) and calls the program's main under the name SDL's build flags give it,
+// which it declares with C linkage.
+#if defined(_WIN32) && defined(main)
+extern "C" int SDL_main(int argc, char** argv);
+#endif
+
+// First thing in main: standard output and error reach the console the program was started
+// from (a windowed Windows program gets none of its own) unless they already lead somewhere.
+void Sys_UseParentConsole();
 
 // First thing in main: make Xlib safe for use from several threads (the game thread sets the
 // caption, moves the window and opens message boxes while the main thread polls events).
@@ -147,6 +158,12 @@ void Sys_WindowKeepPlace();
 // the user had touched a key; nothing before the window exists, or when the user lets the
 // screensaver run (SDL_VIDEO_ALLOW_SCREENSAVER=1, as both libraries read it).
 void Sys_HoldOffScreenSaver();
+// Full screen without a change of the display's mode: true, with the size of the monitor the
+// window stands on, where full screen is a borderless window over that monitor; false where the
+// library's own full screen serves. Main thread.
+bool Sys_FullScreenAsWindow(int32_t* width, int32_t* height);
+// Main thread, after a borderless window of the monitor's size was made: lay it over the monitor.
+void Sys_WindowCoverMonitor();
 
 // ---- files -------------------------------------------------------------------------------
 
@@ -174,9 +191,22 @@ void Sys_FileClose(int32_t handle);
 // ---- kept data (the best scores) ---------------------------------------------------------
 // The one file the program writes. Each call says why it failed in *why (the system's words).
 
+// The program's own folder under Sys_DataHome, the character between a path's parts, and the
+// environment variable that moves Sys_DataHome, as the system spells them.
+#ifdef _WIN32
+constexpr char SYS_DATA_FOLDER[] = "Brinemark";
+constexpr char SYS_PATH_SEPARATOR = '\\';
+constexpr char SYS_DATA_HOME_VARIABLE[] = "APPDATA";
+#else
+constexpr char SYS_DATA_FOLDER[] = "brinemark";
+constexpr char SYS_PATH_SEPARATOR = '/';
+constexpr char SYS_DATA_HOME_VARIABLE[] = "XDG_DATA_HOME";
+#endif
+
 // The folder for this user's kept data: $XDG_DATA_HOME when it is an absolute path, else
 // $HOME/.local/share when HOME is one (the home from the user database when HOME is unset or
-// relative: the game changes its working folder); "" when none. *existing (when given): the
+// relative: the game changes its working folder); on Windows %APPDATA% (the roaming
+// application data); "" when none. *existing (when given): the
 // part of it that must already be there, the home itself, which kept data never makes.
 std::string Sys_DataHome(std::string* existing = nullptr);
 // Make folder and every missing folder of it below existing (a folder that must be there), each

@@ -67,6 +67,7 @@ TEST(ErrorText, CriticalCodesOfferNoChoice) {
 // standard error, as there is no display in the child).
 void raiseWithoutDisplay(int32_t n) {
   unsetenv("DISPLAY");
+  setenv("SDL_VIDEODRIVER", "dummy", 1);  // Windows' boxes: no window system
   Runtime_Error(n);
 }
 
@@ -80,6 +81,7 @@ TEST(FatalErrors, EndTheProcessWithCodeZero) {
 // The fault is the point here, so the undefined-behaviour checker must let it happen.
 __attribute__((no_sanitize("undefined"))) void divideByZeroWithoutDisplay() {
   unsetenv("DISPLAY");
+  setenv("SDL_VIDEODRIVER", "dummy", 1);
   Error_CatchArithmeticFaults();
   volatile int zero = 0;
   volatile int quotient = 7 / zero;

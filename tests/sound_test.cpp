@@ -132,6 +132,9 @@ TEST_F(SoundTable, GameSoundsTakeHandlesThreeToNine) {
 const std::string seeds = BRINE_FUZZ_SEEDS "/sound_fuzz/";
 
 size_t openFiles() {
+#ifdef _WIN32
+  return 0;  // no count of open files to read: the leak is the Linux run's to catch
+#endif
   auto files = std::filesystem::directory_iterator("/proc/self/fd");
   return size_t(std::distance(begin(files), end(files)));
 }
@@ -440,13 +443,17 @@ TEST_F(SoundTable, DamagedOggFilesReachTheDecoderWithoutHarm) {
 
 TEST(SoundStartUp, NoAudioDeviceEndsTheProcessWith10001) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");  // a fresh process, audio not yet open
-  // The exit status reaches the parent as its low eight bits.
+#ifdef _WIN32
+  const int status = 10001;  // Windows hands the parent the whole exit code
+#else
+  const int status = 10001 & 0xFF;  // the exit status reaches the parent as its low eight bits
+#endif
   EXPECT_EXIT(
       {
         SDL_putenv(const_cast<char*>("SDL_AUDIODRIVER=no-such-driver"));
         Sound_Play(0);
       },
-      ::testing::ExitedWithCode(10001 & 0xFF), "^Unable to open audio: .+\n$");
+      ::testing::ExitedWithCode(status), "^Unable to open audio: .+\n$");
 }
 
 }  // namespace

@@ -14,6 +14,9 @@
 
 static pthread_t mainThread;
 
+// A program started from a terminal writes there already.
+void Sys_UseParentConsole() {}
+
 // A fixed threshold: left to itself the allocator raises it to the size of the first large
 // block freed, and the buffers of every later load then stay resident in the heap.
 void Sys_InitMemory() { mallopt(M_MMAP_THRESHOLD, 128 * 1024); }

@@ -255,6 +255,11 @@ void Sys_WindowKeepPlace() {
   moveFrame(x, y);
 }
 
+// The library's full screen fills the display: the classic library in a mode of the page's
+// size, the one over SDL 2 on the desktop as it is.
+bool Sys_FullScreenAsWindow(int32_t*, int32_t*) { return false; }
+void Sys_WindowCoverMonitor() {}
+
 // ---- the icon and minimised caption in the properties every window manager reads ----------
 
 static std::atomic<uint32_t> iconPixels[1024];

@@ -40,4 +40,4 @@ static void playUntilQ() {
   std::_Exit(1);
 }
 
-int main() { return Host_Run(playUntilQ); }
+int main(int, char**) { return Host_Run(playUntilQ); }

@@ -1,11 +1,13 @@
 // The best scores kept on disk: the file's text, and that no save loses a table, whatever stops
 // it. Every save runs in a child process of its own, with a scores folder of the test's own.
 #include <gtest/gtest.h>
+#ifndef _WIN32  // Windows makes its processes otherwise: tests/windows/scores_processes_test.cpp
 #include <pwd.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#endif
 
 #include <algorithm>
 #include <filesystem>
@@ -24,16 +26,17 @@ static std::string read(const fs::path& file) {  // never waiting on a pipe
 
 struct Scores : ::testing::Test {
   std::string home = (Test_Scratch() / "scores-XXXXXX").string(), path, folder;
-  const char* before = getenv("XDG_DATA_HOME");  // the game tests' own, when they ran first
+  const char* before = getenv(SYS_DATA_HOME_VARIABLE);  // the game tests' own, when they ran first
   void SetUp() override {
-    setenv("XDG_DATA_HOME", mkdtemp(home.data()), 1);
-    path = Scores_Path(), folder = fs::path(path).parent_path();
+    setenv(SYS_DATA_HOME_VARIABLE, mkdtemp(home.data()), 1);
+    path = Scores_Path(), folder = fs::path(path).parent_path().string();
     fs::create_directories(folder);
   }
   void TearDown() override {
     fs::remove_all(home);
-    before ? setenv("XDG_DATA_HOME", before, 1) : unsetenv("XDG_DATA_HOME");
+    before ? setenv(SYS_DATA_HOME_VARIABLE, before, 1) : unsetenv(SYS_DATA_HOME_VARIABLE);
   }
+#ifndef _WIN32
   // A game of total lost in a child process between `before` and `after`: the child's exit status
   // (0 when the game entered the table and `shown` games show), or 128 + the signal that ended it.
   static int lose(double total, size_t shown = 0, void (*before)() = [] {}, void (*after)() = [] {}) {
@@ -47,6 +50,7 @@ struct Scores : ::testing::Test {
     wait(&status);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   }
+#endif
   std::vector<int64_t> kept() const {
     std::vector<ScoreEntry> table;
     std::string why;
@@ -83,6 +87,7 @@ TEST_F(Scores, TextReadsBackAndAnythingElseIsNoTable) {
   }
 }
 
+#ifndef _WIN32
 // Killed at every step of a save, a child leaves the old table or the new one, whole.
 TEST_F(Scores, SaveStoppedAtAnyStepLeavesAWholeTable) {
   for (static int step = SYS_REPLACE_OPENED; step <= SYS_REPLACE_DONE; step++) {
@@ -175,3 +180,4 @@ TEST_F(Scores, UnwritableHomeKeepsTheOldTableAndADamagedOneIsMovedAside) {
   EXPECT_FALSE(fs::exists(home + "/gone"));
   setenv("HOME", userHome.c_str(), 1);
 }
+#endif
