@@ -91,15 +91,17 @@ for ((tries = 0; tries < 100; tries++)); do kill -0 "$game" 2>/dev/null || break
 game=""
 
 # The uninstall that the entry offers for silent use. The uninstaller would copy itself to a
-# temporary folder and return at once; the same copy made here and run in place (_?=) is waited
-# for, and its exit code is the uninstall's.
+# temporary folder and return at once; the same copy made here and run in place (_?=, which must
+# come last and unquoted, as only a batch file passes it) is waited for, and its code is the
+# uninstall's.
 quiet=$(wine reg query "$key" /v QuietUninstallString 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p')
 [[ $quiet == \"*\"\ /S ]] || fail "no silent uninstall under installed apps: '$quiet'"
 uninstaller=${quiet#\"}
 uninstaller=${uninstaller%\" /S}
 cp "$(winepath -u "$uninstaller")" "$work/uninstall.exe" || fail "no uninstaller at $uninstaller"
-wine "$work/uninstall.exe" /S "_?=$(winepath -w "$folder")" >/dev/null 2>&1 ||
-  fail "the silent uninstall ended with code $?"
+printf '@"%s" /S _?=%s\r\n@exit /b %%errorlevel%%\r\n' "$(winepath -w "$work/uninstall.exe")" \
+  "$(winepath -w "$folder")" >"$work/uninstall.bat"
+wine cmd /c "$(winepath -w "$work/uninstall.bat")" >/dev/null 2>&1 || fail "the silent uninstall ended with code $?"
 
 left=""
 while IFS= read -r f; do

@@ -159,16 +159,25 @@ Section "Brinemark"
   WriteRegDWORD SHCTX "${KEY}" "NoRepair" 1
 SectionEnd
 
-; The uninstaller undoes an install for all users when the machine's entry names its folder.
+; The uninstaller takes back the shortcut and the entry only when that entry names its folder (an
+; uninstaller run from elsewhere must not remove another install's), and works for all users when
+; the machine's entry does.
+Var Registered
 Function un.onInit
   StrCpy $AllUsers 0
+  StrCpy $Registered 0
   SetShellVarContext current
   ReadRegStr $0 HKLM "${KEY}" "InstallLocation"
+  ReadRegStr $1 HKCU "${KEY}" "InstallLocation"
   ${If} $0 != ""
   ${AndIf} $0 == $INSTDIR
     !insertmacro NeedAdministrator
     StrCpy $AllUsers 1
+    StrCpy $Registered 1
     SetShellVarContext all
+  ${ElseIf} $1 != ""
+  ${AndIf} $1 == $INSTDIR
+    StrCpy $Registered 1
   ${EndIf}
 FunctionEnd
 
@@ -191,8 +200,10 @@ Section "Uninstall"
   !insertmacro StopUnlessRemoved "Some of Brinemark's files in $INSTDIR could not be removed: close what holds them and uninstall again."
   ; Folders go only when empty: what the player put there stays.
   !insertmacro RemoveFolders
-  Delete "$SMPROGRAMS\Brinemark.lnk"
-  DeleteRegKey SHCTX "${KEY}"
+  ${If} $Registered = 1
+    Delete "$SMPROGRAMS\Brinemark.lnk"
+    DeleteRegKey SHCTX "${KEY}"
+  ${EndIf}
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
 SectionEnd
