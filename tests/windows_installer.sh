@@ -41,7 +41,7 @@ fi
 
 mkdir -p "$WINEPREFIX"
 # One wineserver for every step (each start of Wine is then quick); it ends 30 s after the last.
-wineserver -p30 2>/dev/null
+wineserver -p30 >/dev/null 2>&1
 [ -e "$WINEPREFIX/system.reg" ] || wine wineboot -i >/dev/null 2>&1 || fail "wineboot failed"
 
 # unix_of VAR WINDOWS-VARIABLE: the Unix path of a folder Windows names by that variable.
