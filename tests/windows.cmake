@@ -42,3 +42,11 @@ target_compile_definitions(game_quit_probe PRIVATE BRINE_ASSETS="${PROJECT_SOURC
 add_test(NAME game_quit_key_ends_with_code_0 COMMAND game_quit_probe)
 set_tests_properties(game_quit_key_ends_with_code_0 PROPERTIES TIMEOUT 60 LABELS "game;threads"
   ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy")
+
+# The installer as a player meets it: a silent install, the game's title from the installed
+# folder, a silent uninstall that leaves nothing of it and keeps the best scores. It runs in a
+# Wine prefix of its own, since it writes the player's scores and the registry. ./brine windows
+# writes the installer before the tests run.
+add_test(NAME windows_installer COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/windows_installer.sh
+         ${PROJECT_SOURCE_DIR}/build/brinemark-${PROJECT_VERSION}-win64-setup.exe ${CMAKE_BINARY_DIR}/wine-installer)
+set_tests_properties(windows_installer PROPERTIES TIMEOUT 600 SKIP_RETURN_CODE 77 LABELS e2e)
