@@ -18,7 +18,7 @@ static DWORD mainThread;
 void Sys_InitThreads() { timeBeginPeriod(1); }
 
 // There is no display connection that could go away under the program.
-void Sys_EndWhenDisplayLost() {}
+void Sys_EndWhenDisplayLost(void (*)()) {}
 
 // The system heap gives large blocks back to the system by itself.
 void Sys_InitMemory() {}

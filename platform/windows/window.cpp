@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/windows/program_window.h"
@@ -255,3 +256,14 @@ void Sys_WindowCompleteIcon(const uint32_t pixels[1024]) {
 
 // A minimised window shows its caption: there is no other name to give it.
 void Sys_WindowCompleteIconName(const std::string&) {}
+
+// The display's idle timer starts again, as at a key press: neither the screensaver nor the
+// display's power saving begins while the game runs, unless the user lets it
+// (SDL_VIDEO_ALLOW_SCREENSAVER=1, as the library reads it).
+void Sys_HoldOffScreenSaver() {
+  static const bool allowed = [] {
+    const char* allow = std::getenv("SDL_VIDEO_ALLOW_SCREENSAVER");
+    return allow != nullptr && std::atoi(allow) != 0;
+  }();
+  if (!allowed) SetThreadExecutionState(ES_DISPLAY_REQUIRED);
+}

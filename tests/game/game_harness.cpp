@@ -122,7 +122,7 @@ void GameTest::SetUpTestSuite() {
   SDL_putenv(const_cast<char*>("SDL_AUDIODRIVER=dummy"));
   SDL_putenv(const_cast<char*>("DISPLAY="));
   // Best scores in the process's own folder, never the user's.
-  setenv(SYS_DATA_HOME_VARIABLE, Test_Scratch().c_str(), 1);
+  setenv(SYS_DATA_HOME_VARIABLE, Test_Scratch().string().c_str(), 1);
   ASSERT_TRUE(Sys_ChangeDirectory(BRINE_ASSETS));
   ASSERT_EQ(SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO), 0) << SDL_GetError();
   std::atexit(SDL_Quit);

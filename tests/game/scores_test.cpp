@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 
 static std::string read(const fs::path& file) {  // never waiting on a pipe
   std::string bytes, why;
-  return Sys_FileReadWhole(file, 1 << 20, &bytes, &why), bytes;
+  return Sys_FileReadWhole(file.string(), 1 << 20, &bytes, &why), bytes;
 }
 
 struct Scores : ::testing::Test {
