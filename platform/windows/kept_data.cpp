@@ -31,8 +31,15 @@ static HANDLE fromHandle(int32_t handle) { return reinterpret_cast<HANDLE>(intpt
 std::string Sys_DataHome(std::string* existing) {
   const wchar_t* named = _wgetenv(L"APPDATA");
   std::string home;
-  if (named != nullptr && ((named[0] != L'\0' && named[1] == L':') || (named[0] == L'\\' && named[1] == L'\\'))) {
+  if (named != nullptr && named[0] != L'\0' && named[1] == L':' && named[2] == L'\\') {
+    // Named by the user, as XDG_DATA_HOME is on Linux: every folder below its drive may be made.
     home = Win_Utf8(named);
+    if (existing != nullptr) *existing = home.substr(0, 3);
+    return home;
+  } else if (named != nullptr && named[0] == L'\\' && named[1] == L'\\') {
+    home = Win_Utf8(named);
+    if (existing != nullptr) *existing = home;  // a network share: only below it
+    return home;
   } else {
     wchar_t* folder = nullptr;
     if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &folder))) home = Win_Utf8(folder);
@@ -51,7 +58,7 @@ bool Sys_MakeFolders(const std::string& existing, const std::string& folder, std
   std::wstring path = Win_WidePath(folder), base = Win_WidePath(existing);
   if (!isFolder(base)) return failed(why, existing, ERROR_PATH_NOT_FOUND);
   if (path.compare(0, base.size(), base) != 0) return failed(why, folder, ERROR_BAD_PATHNAME);
-  for (size_t end = base.size() + 1; end <= path.size(); end++) {
+  for (size_t end = base.size() + (base.back() == L'\\' ? 0 : 1); end <= path.size(); end++) {
     if (end < path.size() && path[end] != L'\\') continue;
     std::wstring part = path.substr(0, end);
     if (!CreateDirectoryW(part.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
