@@ -2,6 +2,7 @@
 // within one call, on the calling thread, and its caller waits for the answer while the main
 // thread goes on presenting and reading input.
 #include "platform/platform.h"
+#include "platform/shared/box_without_display.h"
 
 #include <SDL.h>
 
@@ -25,17 +26,6 @@ static bool boxCanBeSeen() {
   return true;
 }
 
-static SysBoxAnswer answerWithoutDisplay(const std::string& text, const std::string& caption, SysBoxStyle style) {
-  SysBoxAnswer answer = style == SYS_BOX_OK ? SYS_ANSWER_OK : SYS_ANSWER_NO;
-  std::fputc('[', stderr);
-  std::fwrite(caption.data(), 1, caption.size(), stderr);
-  std::fputs("]\n", stderr);
-  std::fwrite(text.data(), 1, text.size(), stderr);
-  std::fprintf(stderr, "\n(no box could be shown: answered %s)\n", answer == SYS_ANSWER_OK ? "OK" : "No");
-  std::fflush(stderr);
-  return answer;
-}
-
 // A box raised while the program's window is still being made would lose the keyboard to it
 // as soon as it shows: let the window come first.
 static void awaitProgramWindow() {
@@ -46,12 +36,12 @@ static void awaitProgramWindow() {
 // Always on top of every window, the full-screen one included, and given the keyboard, which
 // the game thread's box would not get by itself while the main thread's window has it.
 SysBoxAnswer Sys_MessageBox(const std::string& text, const std::string& caption, SysBoxStyle style) {
-  if (!boxCanBeSeen()) return answerWithoutDisplay(text, caption, style);
+  if (!boxCanBeSeen()) return SysShared_AnswerWithoutDisplay(text, caption, style);
   awaitProgramWindow();
   UINT buttons = style == SYS_BOX_OK ? MB_OK : MB_YESNO;
   int answer = MessageBoxW(nullptr, Win_Wide(text).c_str(), Win_Wide(caption).c_str(),
                            buttons | MB_SYSTEMMODAL | MB_SETFOREGROUND);
-  if (answer == 0) return answerWithoutDisplay(text, caption, style);
+  if (answer == 0) return SysShared_AnswerWithoutDisplay(text, caption, style);
   // A full-screen window that lost the keyboard to the box may have gone to the task bar. The
   // request is posted: the main thread, which owns the window, may be ending and not listening.
   if (HWND window = Win_ProgramWindow(); window != nullptr && IsIconic(window)) ShowWindowAsync(window, SW_RESTORE);

@@ -5,6 +5,7 @@
 // Sys_InitThreads); the box never touches SDL's connection, so the program's window stays live
 // behind it. Text and caption are bytes, drawn and announced as Latin-1.
 #include "platform/platform.h"
+#include "platform/shared/box_without_display.h"
 
 #include <SDL.h>
 
@@ -478,16 +479,6 @@ static SysBoxAnswer runBox(Box& box, SysBoxStyle style) {
   }
 }
 
-static SysBoxAnswer answerWithoutDisplay(const std::string& text, const std::string& caption, SysBoxStyle style) {
-  SysBoxAnswer answer = style == SYS_BOX_OK ? SYS_ANSWER_OK : SYS_ANSWER_NO;
-  std::fputc('[', stderr);
-  std::fwrite(caption.data(), 1, caption.size(), stderr);
-  std::fputs("]\n", stderr);
-  std::fwrite(text.data(), 1, text.size(), stderr);
-  std::fprintf(stderr, "\n(no box could be shown: answered %s)\n", answer == SYS_ANSWER_OK ? "OK" : "No");
-  return answer;
-}
-
 // A box raised while the program's window is still being made would lose the keyboard to it
 // as soon as it shows (SDL 2 gives a window it shows the focus): let the window come first.
 static void awaitProgramWindow() {
@@ -499,14 +490,14 @@ SysBoxAnswer Sys_MessageBox(const std::string& text, const std::string& caption,
   awaitProgramWindow();
   Box box;
   box.display = XOpenDisplay(nullptr);
-  if (box.display == nullptr) return answerWithoutDisplay(text, caption, style);
+  if (box.display == nullptr) return SysShared_AnswerWithoutDisplay(text, caption, style);
   SysBoxAnswer answer;
   if (openBox(box, text, caption, style)) {
     answer = runBox(box, style);
     XDestroyWindow(box.display, box.window);
     XFreeGC(box.display, box.gc);
   } else {
-    answer = answerWithoutDisplay(text, caption, style);
+    answer = SysShared_AnswerWithoutDisplay(text, caption, style);
   }
   if (box.font != nullptr) XFreeFont(box.display, box.font);
   XCloseDisplay(box.display);
