@@ -218,7 +218,9 @@ static bool requestSurface(int32_t w, int32_t h, bool full, bool wasFull) {
   const SDL_PixelFormat* f = surface->format;
   needsConversion = f->Rmask != 0x00FF0000 || f->Gmask != 0x0000FF00 || f->Bmask != 0x000000FF;
   if (needsConversion) convertBuffer.assign(size_t(w) * h, 0);
-  if (!shared.pointerVisibilityTaken.load()) Present_ShowPointer(!full);
+  // Until the game takes the pointer, it shows in full screen too: the title's buttons are
+  // clicked with it.
+  if (!shared.pointerVisibilityTaken.load()) Present_ShowPointer(true);
   // Full screen ends any confinement; a library that confines the pointer in full screen by
   // itself keeps that after the return to the window unless told.
   if (full || wasFull) SDL_WM_GrabInput(SDL_GRAB_OFF);
@@ -477,6 +479,29 @@ static void filterPage(const uint32_t* pixels, int32_t w, int32_t h, uint32_t* t
   }
 }
 
+// ---- across a switch ---------------------------------------------------------------------
+//
+// A new surface moves the page under the pointer: the libraries put the pointer at the screen's
+// centre or keep its window pixel. The page pixel under it is read before and the pointer put
+// back over it after; a pointer outside the window stays where it is.
+
+static bool pointerOverPage(int32_t* px, int32_t* py) {
+  int32_t x, y;
+  if (!shared.windowMade.load() || Sys_PointerPosition(&x, &y) != SYS_POINTER_INSIDE) return false;
+  Present_WindowToPage(x, y, px, py);
+  return true;
+}
+
+// The window pixel at the middle of page pixel p on one axis, the inverse of toPage.
+static int32_t toWindow(int32_t p, int32_t offset, int32_t shown, int32_t size) {
+  return offset + int32_t((2 * int64_t(p) + 1) * shown / (2 * int64_t(size)));
+}
+
+static void pointerToPage(int32_t px, int32_t py) {
+  PresentGeometry g = Present_Geometry();
+  SDL_WarpMouse(Uint16(toWindow(px, g.offsetX, g.shownW, g.pageW)), Uint16(toWindow(py, g.offsetY, g.shownH, g.pageH)));
+}
+
 // ---- the pass ----------------------------------------------------------------------------
 
 bool Present_Frame(const uint32_t* pixels, int32_t w, int32_t h, bool cleared) {
@@ -503,10 +528,15 @@ bool Present_Frame(const uint32_t* pixels, int32_t w, int32_t h, bool cleared) {
     wantH = shownH = h * scale;
   }
   int32_t ox = (wantW - shownW) / 2, oy = (wantH - shownH) / 2;
+  bool change = wantW != windowWidth || wantH != windowHeight || state != stateBefore;
+  int32_t pointerX = 0, pointerY = 0;
+  bool pointerOver = change && pointerOverPage(&pointerX, &pointerY);
+  // The window comes back from full screen where the player left it.
+  if (change && state != 0 && stateBefore == 0) Sys_WindowRememberPlace();
   Present_SetGeometry(PresentGeometry{ox, oy, shownW, shownH, w, h});
 
-  bool change = wantW != windowWidth || wantH != windowHeight || state != stateBefore;
   bool made = change && requestSurface(wantW, wantH, state != 0, stateBefore != 0);
+  if (made && pointerOver) pointerToPage(pointerX, pointerY);
   if (change && !made) shared.fullScreenState = 0;
   // The request is taken once its surface is made (or refused); a newer one waits for the next pass.
   shared.fullScreenRequest.compare_exchange_strong(request, 0);

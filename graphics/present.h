@@ -2,7 +2,8 @@
 //
 // Owns the window surface and its size, the full-screen state and mode list, the window's pixel
 // repeat, where the shown page stands in the window (its geometry) and the pointer's visibility
-// as full screen sets it. It knows pixels, not images: the screen page hands it a page's pixels
+// until the game takes it. Across a switch to or from full screen it keeps the pointer over the
+// same page pixel and the window's place. It knows pixels, not images: the screen page hands it a page's pixels
 // with Present_Frame, the mouse code turns window pixels into page pixels with
 // Present_WindowToPage. Present_Frame runs on the main thread, which alone writes this state;
 // the other threads read it through the calls marked "any thread".

@@ -137,8 +137,10 @@ void Sys_WindowCompleteIcon(const uint32_t pixels[1024]);
 void Sys_WindowCompleteIconName(const std::string& name);
 
 // Main thread, after the window's surface was made again: put the frame back at the place
-// remembered by Sys_WindowPlaceFrame, if there is one.
+// remembered by Sys_WindowPlaceFrame or Sys_WindowRememberPlace, if there is one.
 void Sys_WindowKeepPlace();
+// Main thread, before the window leaves for full screen: remember where its frame stands.
+void Sys_WindowRememberPlace();
 
 // ---- files -------------------------------------------------------------------------------
 

@@ -51,6 +51,9 @@ void Sys_WindowFetchHandle() {
   }
   windowDisplay = display;
   windowTop = top;
+  // Whatever the server shows of the window before a frame is drawn into it is black, not the
+  // library's white: a switch to full screen grows the window before its first frame there.
+  XSetWindowBackground(display, top, BlackPixel(display, DefaultScreen(display)));
   // What was given before the window existed.
   giveIcon(display, top);
   char *caption = nullptr, *iconName = nullptr;
@@ -244,6 +247,13 @@ void Sys_WindowPlaceFrame(int32_t x, int32_t y) {
   rememberedPlace = int64_t(uint64_t(uint32_t(x)) << 32 | uint32_t(y));
   placeRemembered = true;
   moveFrame(x, y);
+}
+
+void Sys_WindowRememberPlace() {
+  int32_t x, y, w, h;
+  if (!Sys_WindowFrameRect(&x, &y, &w, &h)) return;
+  rememberedPlace = int64_t(uint64_t(uint32_t(x)) << 32 | uint32_t(y));
+  placeRemembered = true;
 }
 
 void Sys_WindowKeepPlace() {
