@@ -204,13 +204,30 @@ void Present_TakePointerVisibility() { shared.pointerVisibilityTaken = true; }
 
 // ---- the window surface ------------------------------------------------------------------
 
+static void showBlack() {
+  SDL_Surface* surface = windowSurface;
+  if (surface == nullptr || (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) < 0)) return;
+  for (int32_t y = 0; y < surface->h; y++)
+    std::memset(static_cast<uint8_t*>(surface->pixels) + size_t(y) * surface->pitch, 0, size_t(surface->w) * 4);
+  if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+  SDL_UpdateRect(surface, 0, 0, 0, 0);
+}
+
 // Ask SDL for a surface of the wanted size.
 static bool requestSurface(int32_t w, int32_t h, bool full, bool wasFull) {
+  // Back from full screen the window would show where the manager last had it, full size,
+  // before it went to its place: it is off the desktop meanwhile.
+  bool leaving = wasFull && !full, entering = full && !wasFull && Present_LibraryOverSdl2();
+  if (leaving) Sys_WindowWithdraw();
+  // The library over SDL 2 grows the window before it covers the screen: what it shows
+  // meanwhile is black, not the page unscaled in its corner.
+  if (entering) showBlack();
   SDL_Surface* surface = SDL_SetVideoMode(w, h, 32, SDL_SWSURFACE | (full ? SDL_FULLSCREEN : 0));
+  if (leaving) Sys_WindowShowAtPlace();
   if (surface == nullptr) return false;
   // The native window is known from the first mode set on; a place the game gave it holds.
   Sys_WindowFetchHandle();
-  if (!full) Sys_WindowKeepPlace();
+  if (!full && !leaving) Sys_WindowKeepPlace();
   windowSurface = surface;
   windowWidth = w;
   windowHeight = h;
@@ -499,7 +516,11 @@ static int32_t toWindow(int32_t p, int32_t offset, int32_t shown, int32_t size) 
 
 static void pointerToPage(int32_t px, int32_t py) {
   PresentGeometry g = Present_Geometry();
-  SDL_WarpMouse(Uint16(toWindow(px, g.offsetX, g.shownW, g.pageW)), Uint16(toWindow(py, g.offsetY, g.shownH, g.pageH)));
+  int32_t x = toWindow(px, g.offsetX, g.shownW, g.pageW), y = toWindow(py, g.offsetY, g.shownH, g.pageH);
+  // The library learns the place (its own warp may be skipped while the window is new), the
+  // window system puts the pointer there.
+  SDL_WarpMouse(Uint16(x), Uint16(y));
+  Sys_WarpPointer(x, y);
 }
 
 // ---- the pass ----------------------------------------------------------------------------
