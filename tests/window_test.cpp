@@ -238,15 +238,17 @@ TEST_F(Presentation, PassesOfWhatChangedShowWhatAWholePassShows) {
     int32_t clean = Image_New(800, 600), sight = Image_New(25, 25);
     Image_Put(0, 0, 0, 0, page, clean, 0, 0, 0, 0, PUT_SOURCE | PUT_DEST);
     for (int32_t i = 0; i < 625; i++) Image_Record(-sight)->pixels[i] = i % 7 ? 0x80FF8000u : 0u;
+    std::vector<uint32_t> before = surfacePixels();
     for (auto [x, y] : {std::pair{300, 200}, {301, 200}, {303, 205}, {662, 557}, {126, 23}}) {
       Image_Put(125, 22, 0, 0, clean, 0, 125, 22, 675, 570, PUT_DEST_FIRST | PUT_SOURCE | PUT_SOURCE_FIRST | PUT_SOURCE_SECOND);
       Image_Put(x - 12, y - 12, 0, 0, sight, 0, 0, 0, 0, 0, PUT_DEST_FIRST | PUT_SOURCE);
       Screen_Present();
     }
     Draw_FillBox(790, 0, 799, 3, 0xFF00FF00);
-    Draw_Line(0, 599, 799, 590, 0xFFFFFFFF, SHAPE_LINE, 0, LINE_FIRST | LINE_COLOR);
+    Draw_Line(10, 599, 200, 590, 0xFFFFFFFF, SHAPE_LINE, 0, LINE_FIRST | LINE_COLOR);
     Screen_Present();
     std::vector<uint32_t> changed = surfacePixels();
+    EXPECT_NE(changed, before) << "nothing drawn";
     { ScreenChangeNote whole; }
     Screen_Present();
     EXPECT_TRUE(surfacePixels() == changed);
