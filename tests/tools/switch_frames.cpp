@@ -165,7 +165,6 @@ int main(int argc, char** argv) {
     if (!grab()) return 2;
     Kind kind = classify(window, full, frame, client);
     counts[kind]++, frames++;
-    if (std::getenv("SWITCH_FRAMES_TRACE")) std::fprintf(stderr, "%d %d\n", frames, int(kind));
     run = kind == last ? run + 1 : 1;
     last = kind;
     if (kind == WRONG && dump != nullptr) save(std::string(dump) + "/frame-" + std::to_string(frames) + ".ppm", 4);
