@@ -235,6 +235,7 @@ void Image_Put(double dx1, double dy1, double dx2, double dy2, int32_t source, i
   }
   orderAxis(&x);
   orderAxis(&y);
+  note.only(d, x.d1, y.d1, x.d2, y.d2);
 
   bool plain = src->noBlend || dst->noBlend;
   if (stretch) {

@@ -124,6 +124,8 @@ void Draw_Line(float x1, float y1, float x2, float y2, uint32_t color, int32_t s
 
   int64_t X1, Y1, X2, Y2;
   if (!pointPixels(px1, py1, &X1, &Y1) || !pointPixels(px2, py2, &X2, &Y2)) return;
+  // A float step may round a line's last pixel one past its end.
+  note.only(drawDest, std::min(X1, X2) - 1, std::min(Y1, Y2) - 1, std::max(X1, X2) + 1, std::max(Y1, Y2) + 1);
   if (shape == SHAPE_FILLED_BOX) return fillBox(r, X1, Y1, X2, Y2, c);
   PlotRect clip;
   if (!plotRect(r, &clip)) return;
@@ -140,6 +142,7 @@ void Draw_FillBox(float x1, float y1, float x2, float y2, uint32_t color) {
   ScreenChangeNote note;
   int64_t X1, Y1, X2, Y2;
   if (!pointPixels(x1, y1, &X1, &Y1) || !pointPixels(x2, y2, &X2, &Y2)) return;
+  note.only(drawDest, X1, Y1, X2, Y2);
   fillBox(Image_Record(drawDest), X1, Y1, X2, Y2, color);
 }
 

@@ -213,17 +213,36 @@ void Present_TakePointerVisibility() { shared.pointerVisibilityTaken = true; }
 
 // ---- the window surface ------------------------------------------------------------------
 
+static void showBlack() {
+  SDL_Surface* surface = windowSurface;
+  if (surface == nullptr || (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) < 0)) return;
+  for (int32_t y = 0; y < surface->h; y++)
+    std::memset(static_cast<uint8_t*>(surface->pixels) + size_t(y) * surface->pitch, 0, size_t(surface->w) * 4);
+  if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+  SDL_UpdateRect(surface, 0, 0, 0, 0);
+}
+
 // Ask SDL for a surface of the wanted size.
 static bool requestSurface(int32_t w, int32_t h, bool full, bool wasFull) {
+  // Back from full screen the window would show where the manager last had it, full size,
+  // before it went to its place: it is off the desktop meanwhile.
+  bool leaving = wasFull && !full, entering = full && !wasFull && Present_LibraryOverSdl2();
+  if (leaving) Sys_WindowWithdraw();
+  // The library over SDL 2 grows the window before it covers the screen: what it shows
+  // meanwhile is black, not the page unscaled in its corner.
+  if (entering) showBlack();
+  // Where the system's full screen would change the display's mode, a borderless window covers
+  // the monitor instead.
   int32_t monitorW, monitorH;
   bool overMonitor = full && Sys_FullScreenAsWindow(&monitorW, &monitorH);
   SDL_Surface* surface =
       SDL_SetVideoMode(w, h, 32, SDL_SWSURFACE | (overMonitor ? SDL_NOFRAME : full ? SDL_FULLSCREEN : 0));
+  if (leaving) Sys_WindowShowAtPlace();
   if (surface == nullptr) return false;
   // The native window is known from the first mode set on; a place the game gave it holds.
   Sys_WindowFetchHandle();
   if (overMonitor) Sys_WindowCoverMonitor();
-  if (!full) Sys_WindowKeepPlace();
+  if (!full && !leaving) Sys_WindowKeepPlace();
   windowSurface = surface;
   windowWidth = w;
   windowHeight = h;
@@ -231,7 +250,9 @@ static bool requestSurface(int32_t w, int32_t h, bool full, bool wasFull) {
   const SDL_PixelFormat* f = surface->format;
   needsConversion = f->Rmask != 0x00FF0000 || f->Gmask != 0x0000FF00 || f->Bmask != 0x000000FF;
   if (needsConversion) convertBuffer.assign(size_t(w) * h, 0);
-  if (!shared.pointerVisibilityTaken.load()) Present_ShowPointer(!full);
+  // Until the game takes the pointer, it shows in full screen too: the title's buttons are
+  // clicked with it.
+  if (!shared.pointerVisibilityTaken.load()) Present_ShowPointer(true);
   // Full screen ends any confinement; a library that confines the pointer in full screen by
   // itself keeps that after the return to the window unless told.
   if (full || wasFull) SDL_WM_GrabInput(SDL_GRAB_OFF);
@@ -247,14 +268,15 @@ static int maskByte(uint32_t mask) {
   }
 }
 
-// Write the buffer's colour bytes where the surface's masks want them; its fourth byte stays.
-static void convertInto(SDL_Surface* surface) {
+// Write the buffer's colour bytes where the surface's masks want them, within the window
+// rectangle r; its fourth byte stays.
+static void convertInto(SDL_Surface* surface, const SDL_Rect& r) {
   const SDL_PixelFormat* f = surface->format;
   int rb = maskByte(f->Rmask), gb = maskByte(f->Gmask), bb = maskByte(f->Bmask);
-  for (int32_t y = 0; y < windowHeight; y++) {
+  for (int32_t y = r.y; y < r.y + r.h; y++) {
     uint8_t* row = static_cast<uint8_t*>(surface->pixels) + size_t(y) * surface->pitch;
     const uint32_t* from = convertBuffer.data() + size_t(y) * windowWidth;
-    for (int32_t x = 0; x < windowWidth; x++) {
+    for (int32_t x = r.x; x < r.x + r.w; x++) {
       uint32_t c = from[x];
       row[x * 4 + bb] = uint8_t(c);
       row[x * 4 + gb] = uint8_t(c >> 8);
@@ -281,10 +303,12 @@ static void repeatRow(const uint32_t* from, uint32_t* to, int32_t w, int32_t sca
     for (int32_t k = 0; k < scale; k++) to[scale * x + k] = from[x];
 }
 
-static void copyPage(const uint32_t* pixels, int32_t w, int32_t h, uint32_t* target, int32_t stride, int32_t scale) {
-  for (int32_t y = 0; y < h; y++) {
-    const uint32_t* from = pixels + size_t(y) * w;
-    uint32_t* to = target + size_t(y) * scale * stride;
+static void copyPage(const uint32_t* pixels, int32_t pageW, const PageRect& r, uint32_t* target, int32_t stride,
+                     int32_t scale) {
+  int32_t w = r.x2 - r.x1 + 1;
+  for (int32_t y = r.y1; y <= r.y2; y++) {
+    const uint32_t* from = pixels + size_t(y) * pageW + r.x1;
+    uint32_t* to = target + size_t(y) * scale * stride + size_t(r.x1) * scale;
     switch (scale) {
       case 1: repeatRow<1>(from, to, w, 1); break;
       case 2: repeatRow<2>(from, to, w, 2); break;
@@ -331,6 +355,7 @@ static struct {
   std::vector<uint32_t> lefts, rights;
 #endif
   std::vector<uint32_t> lines[2];  // buffers for page rows stretched across
+  int32_t fromColumn, toColumn;    // the output columns this pass draws
 } filter;
 
 // One loop, compiled twice: with the wider registers where the processor has them. Chosen by
@@ -366,7 +391,7 @@ static void stretchRow(const uint32_t* from, uint32_t* to) {
   const FilterStep* c = filter.columns.data();
   const __m128i* weights = reinterpret_cast<const __m128i*>(filter.laneWeights.data());
   const __m128i zero = _mm_setzero_si128(), half = _mm_set1_epi16(128);
-  int32_t x = 0, n = filter.shownW, last = filter.pageW - 1;
+  int32_t x = filter.fromColumn, n = filter.toColumn + 1, last = filter.pageW - 1;
   // Two output pixels at a time: their pairs side by side, summed across in one register.
   for (; x + 1 < n && c[x + 1].left < last; x += 2) {
     __m128i pairs = _mm_castpd_si128(_mm_loadh_pd(_mm_castsi128_pd(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(from + c[x].left))),
@@ -399,7 +424,7 @@ __attribute__((no_sanitize("thread")))
 static void gatherRow(const uint32_t* from) {
   const FilterStep* c = filter.columns.data();
   uint32_t *l = filter.lefts.data(), *r = filter.rights.data();
-  for (int32_t x = 0; x < filter.shownW; x++) {
+  for (int32_t x = filter.fromColumn; x <= filter.toColumn; x++) {
     l[x] = from[c[x].left];
     r[x] = from[c[x].right];
   }
@@ -407,7 +432,9 @@ static void gatherRow(const uint32_t* from) {
 
 static void stretchRow(const uint32_t* from, uint32_t* to) {
   gatherRow(from);
-  mixBytes(filter.lefts.data(), filter.rights.data(), filter.byteWeights.data(), to, filter.shownW);
+  int32_t x = filter.fromColumn;
+  mixBytes(filter.lefts.data() + x, filter.rights.data() + x, filter.byteWeights.data() + 4 * x, to + x,
+           filter.toColumn - x + 1);
 }
 #endif
 
@@ -443,7 +470,7 @@ static const uint32_t* stretched(const uint32_t* pixels, int32_t y) {
 // Page row y stretched straight into output row to.
 static const uint32_t* place(const uint32_t* pixels, int32_t y, uint32_t* to) {
   if (const uint32_t* at = cached(y)) {
-    std::memcpy(to, at, size_t(filter.shownW) * 4);
+    std::memcpy(to + filter.fromColumn, at + filter.fromColumn, size_t(filter.toColumn - filter.fromColumn + 1) * 4);
   } else {
     stretchRow(pixels + size_t(y) * filter.pageW, to);
   }
@@ -451,8 +478,17 @@ static const uint32_t* place(const uint32_t* pixels, int32_t y, uint32_t* to) {
   return to;
 }
 
-static void filterPage(const uint32_t* pixels, int32_t w, int32_t h, uint32_t* target, int32_t stride, int32_t shownW,
-                       int32_t shownH) {
+// The output steps that read page pixels first..last: from the first whose right one is at
+// least first to the last whose left one is at most last (both move on with the output).
+static void stepsReading(const std::vector<FilterStep>& steps, int32_t first, int32_t last, int32_t* from, int32_t* to) {
+  auto a = std::partition_point(steps.begin(), steps.end(), [&](const FilterStep& s) { return s.right < first; });
+  auto b = std::partition_point(steps.begin(), steps.end(), [&](const FilterStep& s) { return s.left <= last; });
+  *from = int32_t(a - steps.begin()), *to = int32_t(b - steps.begin()) - 1;
+}
+
+// Page rectangle p filtered into the output; the output rectangle it drew goes to *drawn.
+static void filterPage(const uint32_t* pixels, int32_t w, int32_t h, const PageRect& p, uint32_t* target, int32_t stride,
+                       int32_t shownW, int32_t shownH, SDL_Rect* drawn) {
   if (filter.pageW != w || filter.pageH != h || filter.shownW != shownW || filter.shownH != shownH) {
     filterSteps(w, shownW, &filter.columns);
     filterSteps(h, shownH, &filter.rows);
@@ -471,28 +507,94 @@ static void filterPage(const uint32_t* pixels, int32_t w, int32_t h, uint32_t* t
   }
   cache.row[0] = cache.row[1] = -1;
   cache.at[0] = cache.at[1] = nullptr;
+  int32_t fromRow, toRow;
+  stepsReading(filter.columns, p.x1, p.x2, &filter.fromColumn, &filter.toColumn);
+  stepsReading(filter.rows, p.y1, p.y2, &fromRow, &toRow);
+  int32_t c0 = filter.fromColumn, width = filter.toColumn - c0 + 1;
+  *drawn = SDL_Rect{int16_t(c0), int16_t(fromRow), uint16_t(width), uint16_t(toRow - fromRow + 1)};
   const FilterStep* r = filter.rows.data();
-  for (int32_t y = 0, ahead = -1; y < shownH; y++) {
+  for (int32_t y = fromRow, ahead = -1; y <= toRow; y++) {
     uint32_t* to = target + size_t(y) * stride;
     if (y == ahead) continue;
-    if (r[y].weight == 0 && y > 0 && r[y - 1].weight == 0 && r[y - 1].left == r[y].left) {
-      std::memcpy(to, to - stride, size_t(shownW) * 4);
+    if (r[y].weight == 0 && y > fromRow && r[y - 1].weight == 0 && r[y - 1].left == r[y].left) {
+      std::memcpy(to + c0, to - stride + c0, size_t(width) * 4);
     } else if (r[y].weight == 0) {
       place(pixels, r[y].left, to);
     } else {
       // A mixed row before a plain one of its lower page row writes that one first and reads it.
       const uint32_t* a = stretched(pixels, r[y].left);
-      bool next = y + 1 < shownH && r[y + 1].weight == 0 && r[y + 1].left == r[y].right;
+      bool next = y + 1 <= toRow && r[y + 1].weight == 0 && r[y + 1].left == r[y].right;
       const uint32_t* b = next ? place(pixels, r[y].right, to + stride) : stretched(pixels, r[y].right);
       if (next) ahead = y + 1;
-      mixRows(a, b, r[y].weight, to, shownW);
+      mixRows(a + c0, b + c0, r[y].weight, to + c0, width);
     }
   }
 }
 
+// ---- across a switch ---------------------------------------------------------------------
+//
+// A new surface moves the page under the pointer: the libraries put the pointer at the screen's
+// centre or keep its window pixel. The page pixel under it is read before and the pointer put
+// back over it after; a pointer outside the window stays where it is.
+
+static bool pointerOverPage(int32_t* px, int32_t* py) {
+  int32_t x, y;
+  if (!shared.windowMade.load() || Sys_PointerPosition(&x, &y) != SYS_POINTER_INSIDE) return false;
+  Present_WindowToPage(x, y, px, py);
+  return true;
+}
+
+// The window pixel at the middle of page pixel p on one axis, the inverse of toPage.
+static int32_t toWindow(int32_t p, int32_t offset, int32_t shown, int32_t size) {
+  return offset + int32_t((2 * int64_t(p) + 1) * shown / (2 * int64_t(size)));
+}
+
+static void pointerToPage(int32_t px, int32_t py) {
+  PresentGeometry g = Present_Geometry();
+  int32_t x = toWindow(px, g.offsetX, g.shownW, g.pageW), y = toWindow(py, g.offsetY, g.shownH, g.pageH);
+  // The library learns the place (its own warp may be skipped while the window is new), the
+  // window system puts the pointer there.
+  SDL_WarpMouse(Uint16(x), Uint16(y));
+  Sys_WarpPointer(x, y);
+}
+
 // ---- the pass ----------------------------------------------------------------------------
 
-bool Present_Frame(const uint32_t* pixels, int32_t w, int32_t h, bool cleared) {
+// ---- what changed since the last pass ----------------------------------------------------
+//
+// The page as the last pass showed it. A moving sight has the game restore the whole scope
+// view and draw the sight again: thousands of pixels change, not the hundreds of thousands
+// drawn, so the pass compares the touched rectangle with the shown page and draws only the
+// bound of what differs.
+static std::vector<uint32_t> shownPage;
+static int32_t shownPageW, shownPageH;
+
+__attribute__((no_sanitize("thread")))
+static void keepShownPage(const uint32_t* pixels, int32_t w, int32_t h) {
+  shownPage.resize(size_t(w) * h);
+  for (size_t i = 0; i < shownPage.size(); i++) shownPage[i] = pixels[i];
+  shownPageW = w, shownPageH = h;
+}
+
+// The bound of the pixels of p that differ from the shown page, which takes them.
+__attribute__((no_sanitize("thread")))
+static PageRect changedWithin(const uint32_t* pixels, const PageRect& p) {
+  PageRect changed{p.x2 + 1, p.y2 + 1, p.x1 - 1, p.y1 - 1};
+  for (int32_t y = p.y1; y <= p.y2; y++) {
+    const uint32_t* now = pixels + size_t(y) * shownPageW;
+    uint32_t* was = shownPage.data() + size_t(y) * shownPageW;
+    int32_t first = p.x1, last = p.x2;
+    while (first <= last && now[first] == was[first]) first++;
+    if (first > last) continue;
+    while (now[last] == was[last]) last--;
+    for (int32_t x = first; x <= last; x++) was[x] = now[x];
+    changed.x1 = std::min(changed.x1, first), changed.x2 = std::max(changed.x2, last);
+    changed.y1 = std::min(changed.y1, y), changed.y2 = y;
+  }
+  return changed;
+}
+
+bool Present_Frame(const uint32_t* pixels, int32_t w, int32_t h, bool cleared, PageRect touched) {
   int32_t stateBefore = shared.fullScreenState;
   int32_t request = shared.fullScreenRequest.load();
   if (request != 0) shared.fullScreenState = request - 1;
@@ -517,15 +619,34 @@ bool Present_Frame(const uint32_t* pixels, int32_t w, int32_t h, bool cleared) {
     wantH = shownH = h * scale;
   }
   int32_t ox = (wantW - shownW) / 2, oy = (wantH - shownH) / 2;
+  bool change = wantW != windowWidth || wantH != windowHeight || state != stateBefore;
+  int32_t pointerX = 0, pointerY = 0;
+  bool pointerOver = change && pointerOverPage(&pointerX, &pointerY);
+  // The window comes back from full screen where the player left it.
+  if (change && state != 0 && stateBefore == 0) Sys_WindowRememberPlace();
   Present_SetGeometry(PresentGeometry{ox, oy, shownW, shownH, w, h});
 
-  bool change = wantW != windowWidth || wantH != windowHeight || state != stateBefore;
   bool made = change && requestSurface(wantW, wantH, state != 0, stateBefore != 0);
+  if (made && pointerOver) pointerToPage(pointerX, pointerY);
   if (change && !made) shared.fullScreenState = 0;
   // The request is taken once its surface is made (or refused); a newer one waits for the next pass.
   shared.fullScreenRequest.compare_exchange_strong(request, 0);
   if (change && !made) return false;
   if (made) cleared = false;
+  // A new or cleared surface, or a page touched all over, is drawn whole (and the page kept as
+  // shown); otherwise only what changed within the touched rectangle.
+  touched = PageRect{std::max(touched.x1, 0), std::max(touched.y1, 0), std::min(touched.x2, w - 1), std::min(touched.y2, h - 1)};
+  bool whole = !cleared || shownPageW != w || shownPageH != h ||
+               (touched.x1 == 0 && touched.y1 == 0 && touched.x2 == w - 1 && touched.y2 == h - 1);
+  PageRect changed = PageRect{0, 0, w - 1, h - 1};
+  if (whole) {
+    keepShownPage(pixels, w, h);
+  } else if (touched.x1 > touched.x2 || touched.y1 > touched.y2) {
+    return made;
+  } else {
+    changed = changedWithin(pixels, touched);
+    if (changed.x1 > changed.x2) return made;
+  }
   SDL_Surface* surface = windowSurface;
   if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) < 0) return made;
   uint32_t* target = needsConversion ? convertBuffer.data() : static_cast<uint32_t*>(surface->pixels);
@@ -535,13 +656,18 @@ bool Present_Frame(const uint32_t* pixels, int32_t w, int32_t h, bool cleared) {
       std::memset(static_cast<uint8_t*>(surface->pixels) + size_t(y) * surface->pitch, 0, size_t(windowWidth) * 4);
   uint32_t* at = target + size_t(oy) * stride + ox;
   int32_t repeat = shownW / w;
+  SDL_Rect drawn;
   if (repeat * w == shownW && repeat * h == shownH) {
-    copyPage(pixels, w, h, at, stride, repeat);
+    copyPage(pixels, w, changed, at, stride, repeat);
+    drawn = SDL_Rect{int16_t(changed.x1 * repeat), int16_t(changed.y1 * repeat), uint16_t((changed.x2 - changed.x1 + 1) * repeat),
+                     uint16_t((changed.y2 - changed.y1 + 1) * repeat)};
   } else {
-    filterPage(pixels, w, h, at, stride, shownW, shownH);
+    filterPage(pixels, w, h, changed, at, stride, shownW, shownH, &drawn);
   }
-  if (needsConversion) convertInto(surface);
+  drawn.x = int16_t(drawn.x + ox), drawn.y = int16_t(drawn.y + oy);
+  if (!cleared) drawn = SDL_Rect{0, 0, uint16_t(windowWidth), uint16_t(windowHeight)};
+  if (needsConversion) convertInto(surface, drawn);
   if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
-  SDL_UpdateRect(surface, 0, 0, 0, 0);
+  SDL_UpdateRect(surface, drawn.x, drawn.y, drawn.w, drawn.h);
   return made;
 }

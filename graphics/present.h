@@ -2,7 +2,8 @@
 //
 // Owns the window surface and its size, the full-screen state and mode list, the window's pixel
 // repeat, where the shown page stands in the window (its geometry) and the pointer's visibility
-// as full screen sets it. It knows pixels, not images: the screen page hands it a page's pixels
+// until the game takes it. Across a switch to or from full screen it keeps the pointer over the
+// same page pixel and the window's place. It knows pixels, not images: the screen page hands it a page's pixels
 // with Present_Frame, the mouse code turns window pixels into page pixels with
 // Present_WindowToPage. Present_Frame runs on the main thread, which alone writes this state;
 // the other threads read it through the calls marked "any thread".
@@ -33,11 +34,19 @@ void Present_SetModes(const std::vector<ScreenMode>& modes);
 
 // ---- main thread, the presentation pass ----------------------------------------------------
 
+// A rectangle of page pixels, both corners included; empty when x1 > x2 or y1 > y2.
+struct PageRect {
+  int32_t x1, y1, x2, y2;
+};
+
 // Show a w x h page (rows of w pixels 0xAARRGGBB; the alpha byte is ignored) in the window:
 // take a pending Alt+Enter or full-screen request, make the window surface again when its size
 // or full screen changes, clear it when cleared is false, draw the page and show the surface.
-// True when the window surface was made anew (the pointer's window coordinates changed).
-bool Present_Frame(const uint32_t* pixels, int32_t w, int32_t h, bool cleared);
+// Drawing changed the page only within touched since the last pass: when the surface is kept
+// and not to be cleared, only the pixels that differ from the last pass's page within it are
+// drawn again and shown. True when the window surface was made anew (the pointer's window
+// coordinates changed).
+bool Present_Frame(const uint32_t* pixels, int32_t w, int32_t h, bool cleared, PageRect touched);
 // The page is the one shown before the game names its own: with a pixel repeat other than 1 the
 // window waits for the game's page (at most 5 s), so that it is first shown at its final size.
 // True while a pass should wait for it.

@@ -1,11 +1,14 @@
 // screen.cpp: the screen page, the page-swap handshake and the presentation pass.
 //
-// Owns the current-image references (game thread) and windowSurfaceValid; the window itself
+// Owns the current-image references (game thread), windowSurfaceValid and the bound of what
+// drawing touched on the page (game thread adds, the pass takes); the window itself
 // belongs to graphics/present.cpp. pageSwapState is the only synchronisation: the game thread
 // asks (1), the presenter grants (2) and skips its passes, the game thread swaps and releases (0).
 #include "graphics/screen.h"
 
+#include <algorithm>
 #include <atomic>
+#include <mutex>
 
 #include "graphics/image.h"
 #include "graphics/present.h"
@@ -22,6 +25,28 @@ static std::atomic<bool> presenting{false};
 static int32_t startUpPage;  // the built-in page, until the game names its own
 std::atomic<uint32_t> pageChanges{0};
 static std::atomic<uint32_t> presentedChanges{0};  // pageChanges when the last frame was copied
+
+// The bound of what drawing touched on the screen page since the last pass took it.
+static std::mutex touchedLock;
+static PageRect touched{1, 1, 0, 0};
+
+void Screen_NoteTouched(int32_t n, int64_t x1, int64_t y1, int64_t x2, int64_t y2) {
+  if (n != screenPage) return;
+  auto fit = [](int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
+  std::lock_guard<std::mutex> hold(touchedLock);
+  bool empty = touched.x1 > touched.x2;
+  touched.x1 = empty ? fit(std::min(x1, x2)) : std::min(touched.x1, fit(std::min(x1, x2)));
+  touched.y1 = empty ? fit(std::min(y1, y2)) : std::min(touched.y1, fit(std::min(y1, y2)));
+  touched.x2 = empty ? fit(std::max(x1, x2)) : std::max(touched.x2, fit(std::max(x1, x2)));
+  touched.y2 = empty ? fit(std::max(y1, y2)) : std::max(touched.y2, fit(std::max(y1, y2)));
+}
+
+static PageRect takeTouched() {
+  std::lock_guard<std::mutex> hold(touchedLock);
+  PageRect taken = touched;
+  touched = PageRect{1, 1, 0, 0};
+  return taken;
+}
 
 void Screen_Init() {
   Present_Init();
@@ -90,7 +115,7 @@ bool Screen_Present(bool* onlyGranted) {
   if (screenPage == startUpPage && Present_WaitsForFirstPage()) return false;
   presentedChanges.store(pageChanges.load(), std::memory_order_relaxed);
   const ImageRecord* page = Image_Record(screenPage);
-  bool made = Present_Frame(page->pixels, page->width, page->height, windowSurfaceValid != 0);
+  bool made = Present_Frame(page->pixels, page->width, page->height, windowSurfaceValid != 0, takeTouched());
   windowSurfaceValid = 1;
   grantPageSwap(nullptr);
   return made;

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <atomic>
+#include <climits>
 #include <cstdint>
 
 #include "runtime/wake.h"
@@ -23,9 +24,22 @@ inline void Screen_NoteChange() {
   Wake_GameActed();
   Wake_Main();
 }
-// Drawing operations note their change on the way out, whichever way they leave.
+// Game thread, after drawing: image record n changed within x1..x2, y1..y2 (corners included,
+// in any order). Only the screen page's changes count; the presentation looks for what changed
+// within their bound alone.
+void Screen_NoteTouched(int32_t n, int64_t x1, int64_t y1, int64_t x2, int64_t y2);
+// Drawing operations note their change on the way out, whichever way they leave: the whole
+// page, unless the operation named the rectangle it drew into.
 struct ScreenChangeNote {
-  ~ScreenChangeNote() { Screen_NoteChange(); }
+  int32_t image = -1;  // -1: the screen page, whole
+  int64_t x1 = INT32_MIN, y1 = INT32_MIN, x2 = INT32_MAX, y2 = INT32_MAX;
+  void only(int32_t n, int64_t left, int64_t top, int64_t right, int64_t bottom) {
+    image = n, x1 = left, y1 = top, x2 = right, y2 = bottom;
+  }
+  ~ScreenChangeNote() {
+    Screen_NoteTouched(image < 0 ? screenPage : image, x1, y1, x2, y2);
+    Screen_NoteChange();
+  }
 };
 
 // Make image handle the screen page, the destination and the default source. Error 258.

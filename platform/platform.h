@@ -132,6 +132,9 @@ bool Sys_WindowClientSize(int32_t* width, int32_t* height);
 // known because there is no native window. Any thread.
 enum SysPointerPlace { SYS_POINTER_UNKNOWN, SYS_POINTER_INSIDE, SYS_POINTER_OUTSIDE };
 SysPointerPlace Sys_PointerPosition(int32_t* x, int32_t* y);
+// Main thread: put the pointer at pixel (x, y) of the window's client area, straight through
+// the window system (the library over SDL 2 skips or undoes its own warp while a switch settles).
+void Sys_WarpPointer(int32_t x, int32_t y);
 // The size of the desktop; false without a window.
 bool Sys_DesktopSize(int32_t* width, int32_t* height);
 // The part of the desktop that windows may take (without panels and docks), or the whole
@@ -151,8 +154,16 @@ void Sys_WindowCompleteIcon(const uint32_t pixels[1024]);
 void Sys_WindowCompleteIconName(const std::string& name);
 
 // Main thread, after the window's surface was made again: put the frame back at the place
-// remembered by Sys_WindowPlaceFrame, if there is one.
+// remembered by Sys_WindowPlaceFrame or Sys_WindowRememberPlace, if there is one.
 void Sys_WindowKeepPlace();
+// Main thread, before the window leaves for full screen: remember where its frame stands.
+void Sys_WindowRememberPlace();
+// Main thread, around the return from full screen: take the window off the desktop before the
+// library makes it small again, then show it again with its frame at the remembered place,
+// waiting a few hundred ms at most for the window manager. Meanwhile the desktop
+// shows, never a window on its way to its size or place.
+void Sys_WindowWithdraw();
+void Sys_WindowShowAtPlace();
 
 // Main thread: the screensaver and the display's power saving start their wait again, as if
 // the user had touched a key; nothing before the window exists, or when the user lets the

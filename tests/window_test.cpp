@@ -5,6 +5,8 @@
 #include <atomic>
 #include <thread>
 
+#include "graphics/blit.h"
+#include "graphics/draw.h"
 #include "graphics/present.h"
 #include "graphics/window.h"
 #include "graphics_fixture.h"
@@ -213,6 +215,49 @@ TEST_F(Presentation, FractionalFullScreenKeepsStripesSharpAndEven) {
   }
 }
 
+std::vector<uint32_t> surfacePixels() {
+  SDL_Surface* s = SDL_GetVideoSurface();
+  std::vector<uint32_t> all;
+  for (int32_t y = 0; y < s->h; y++) {
+    const uint32_t* row = static_cast<const uint32_t*>(s->pixels) + y * (s->pitch / 4);
+    all.insert(all.end(), row, row + s->w);
+  }
+  return all;
+}
+
+// A moving sight as the game draws it (the scope view restored from a clean copy, the sight put
+// over it) and a box and a line: the passes that draw only what changed leave the window as a
+// whole pass draws it, in a window, in 2 x 2 blocks and filtered to 1.8 times.
+TEST_F(Presentation, PassesOfWhatChangedShowWhatAWholePassShows) {
+  for (auto [modeW, modeH] : {std::pair{0, 0}, {1600, 1200}, {1920, 1080}}) {
+    SCOPED_TRACE(modeW);
+    Present_SetModes({{uint16_t(modeW ? modeW : 800), uint16_t(modeH ? modeH : 600)}});
+    int32_t page = showPage(800, 600, uint32_t(modeW));
+    Screen_Present();
+    if (modeW != 0) toggle(1);
+    int32_t clean = Image_New(800, 600), sight = Image_New(25, 25);
+    Image_Put(0, 0, 0, 0, page, clean, 0, 0, 0, 0, PUT_SOURCE | PUT_DEST);
+    for (int32_t i = 0; i < 625; i++) Image_Record(-sight)->pixels[i] = i % 7 ? 0x80FF8000u : 0u;
+    std::vector<uint32_t> before = surfacePixels();
+    for (auto [x, y] : {std::pair{300, 200}, {301, 200}, {303, 205}, {662, 557}, {126, 23}}) {
+      Image_Put(125, 22, 0, 0, clean, 0, 125, 22, 675, 570, PUT_DEST_FIRST | PUT_SOURCE | PUT_SOURCE_FIRST | PUT_SOURCE_SECOND);
+      Image_Put(x - 12, y - 12, 0, 0, sight, 0, 0, 0, 0, 0, PUT_DEST_FIRST | PUT_SOURCE);
+      Screen_Present();
+    }
+    Draw_FillBox(790, 0, 799, 3, 0xFF00FF00);
+    Draw_Line(10, 599, 200, 590, 0xFFFFFFFF, SHAPE_LINE, 0, LINE_FIRST | LINE_COLOR);
+    Screen_Present();
+    std::vector<uint32_t> changed = surfacePixels();
+    EXPECT_NE(changed, before) << "nothing drawn";
+    { ScreenChangeNote whole; }
+    Screen_Present();
+    EXPECT_TRUE(surfacePixels() == changed);
+    Image_Release(-clean), Image_Release(-sight);
+    backToWindow();
+  }
+  EXPECT_EQ(pendingError, 0);
+}
+
 TEST_F(Presentation, FullScreenCycleAndPageSwaps) {
   // Three states when the 4:3 mode differs from the nearest, two when it is the same.
   Present_SetModes({{1024, 768}, {840, 600}});
@@ -262,3 +307,4 @@ TEST_F(Presentation, FullScreenCycleAndPageSwaps) {
 }
 
 }  // namespace
+

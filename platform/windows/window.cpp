@@ -174,6 +174,25 @@ void Sys_WindowKeepPlace() {
   if (Sys_WindowFrameRect(&atX, &atY, &w, &h) && (atX != x || atY != y)) moveFrame(x, y);
 }
 
+void Sys_WindowRememberPlace() {
+  HWND window = Win_ProgramWindow();
+  RECT frame;
+  if (window == nullptr || placeBeforeCovering || !GetWindowRect(window, &frame)) return;
+  placeBeforeCovering = true;
+  beforeCoveringX = frame.left, beforeCoveringY = frame.top;
+}
+
+// The system moves and sizes a window at once, with no manager between: nothing to hide while
+// the library makes it small again, and the way back is the kept place.
+void Sys_WindowWithdraw() {}
+void Sys_WindowShowAtPlace() { Sys_WindowKeepPlace(); }
+
+void Sys_WarpPointer(int32_t x, int32_t y) {
+  HWND window = Win_ProgramWindow();
+  POINT at{x, y};
+  if (window != nullptr && ClientToScreen(window, &at)) SetCursorPos(at.x, at.y);
+}
+
 // ---- full screen as a window over the monitor ----------------------------------------------
 
 // Only the library's window-system drivers make a window that can cover the monitor.

@@ -51,6 +51,9 @@ void Sys_WindowFetchHandle() {
   }
   windowDisplay = display;
   windowTop = top;
+  // Whatever the server shows of the window before a frame is drawn into it is black, not the
+  // library's white: a switch to full screen grows the window before its first frame there.
+  XSetWindowBackground(display, top, BlackPixel(display, DefaultScreen(display)));
   // What was given before the window existed.
   giveIcon(display, top);
   char *caption = nullptr, *iconName = nullptr;
@@ -154,6 +157,14 @@ SysPointerPlace Sys_PointerPosition(int32_t* x, int32_t* y) {
   return inside ? SYS_POINTER_INSIDE : SYS_POINTER_OUTSIDE;
 }
 
+void Sys_WarpPointer(int32_t x, int32_t y) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (Sys_WindowHandleState() != SYS_WINDOW_KNOWN || SDL_GetWMInfo(&info) <= 0 || info.subsystem != SDL_SYSWM_X11) return;
+  XWarpPointer(info.info.x11.display, None, info.info.x11.window, 0, 0, 0, 0, x, y);
+  XSync(info.info.x11.display, False);
+}
+
 bool Sys_DesktopSize(int32_t* width, int32_t* height) {
   Display* display;
   Window top;
@@ -246,6 +257,13 @@ void Sys_WindowPlaceFrame(int32_t x, int32_t y) {
   moveFrame(x, y);
 }
 
+void Sys_WindowRememberPlace() {
+  int32_t x, y, w, h;
+  if (!Sys_WindowFrameRect(&x, &y, &w, &h)) return;
+  rememberedPlace = int64_t(uint64_t(uint32_t(x)) << 32 | uint32_t(y));
+  placeRemembered = true;
+}
+
 void Sys_WindowKeepPlace() {
   if (!placeRemembered.load()) return;
   uint64_t place = uint64_t(rememberedPlace.load());
@@ -259,6 +277,52 @@ void Sys_WindowKeepPlace() {
 // size, the one over SDL 2 on the desktop as it is.
 bool Sys_FullScreenAsWindow(int32_t*, int32_t*) { return false; }
 void Sys_WindowCoverMonitor() {}
+
+// Withdrawn: unmapped, and the manager's frame gone with it.
+static bool withdrawn(Display* display, Window top) {
+  XWindowAttributes a;
+  return XGetWindowAttributes(display, top, &a) && a.map_state == IsUnmapped && outermost(display, top) == top;
+}
+
+void Sys_WindowWithdraw() {
+  Display* display;
+  Window top;
+  if (!knownWindow(&display, &top)) return;
+  XWithdrawWindow(display, top, DefaultScreen(display));
+  XSync(display, False);
+  for (int look = 0; look < 30 && !withdrawn(display, top); look++) Sys_Sleep(10);
+}
+
+// A manager places a window that asks for its own place with its frame's corner there.
+void Sys_WindowShowAtPlace() {
+  Display* display;
+  Window top;
+  if (!knownWindow(&display, &top)) return;
+  uint64_t place = uint64_t(rememberedPlace.load());
+  int32_t x = int32_t(uint32_t(place >> 32)), y = int32_t(uint32_t(place));
+  bool atPlace = placeRemembered.load();
+  if (atPlace) {
+    XSizeHints hints{};
+    long given = 0;
+    XGetWMNormalHints(display, top, &hints, &given);
+    hints.flags |= USPosition | PPosition | PWinGravity;
+    hints.x = x, hints.y = y;
+    hints.win_gravity = NorthWestGravity;
+    XSetWMNormalHints(display, top, &hints);
+    XMoveWindow(display, top, x, y);
+  }
+  XMapRaised(display, top);
+  XSync(display, False);
+  // Shown means framed by the manager, when there is one, and at its place.
+  for (int look = 0; look < 50; look++) {
+    XWindowAttributes a;
+    int32_t atX, atY, w, h;
+    bool framed = XGetWindowAttributes(display, top, &a) && a.map_state == IsViewable && outermost(display, top) != top;
+    if (framed && (!atPlace || (Sys_WindowFrameRect(&atX, &atY, &w, &h) && atX == x && atY == y))) return;
+    Sys_Sleep(10);
+  }
+  if (atPlace) moveFrame(x, y);
+}
 
 // ---- the icon and minimised caption in the properties every window manager reads ----------
 
