@@ -258,8 +258,9 @@ def judge_transit(frames):
         return False, "a message is missing: " + what
     if any(f[4] and not f[3] for f in frames):
         return False, "\"Moving to target area\" without \"Refueling\": " + what
-    between = sorted(set(c for c in counts if 0 < c < 8))
-    if len(between) < 2:
+    # Some issued and some not, at least once: on a busy machine a look may take a second, and
+    # the eight come in 1.6 s.
+    if not any(0 < c < 8 for c in counts):
         return False, "the lights did not come one by one: " + what
     return True, "transit " + what
 
