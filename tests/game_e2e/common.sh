@@ -21,20 +21,20 @@ need_game_tools() {
 }
 
 # start_game [ARGS...]: runs the game (with SDL_AUDIODRIVER=$audio when set) and waits for its
-# window titled "Brinemark", 800 x 600 times $scale, to stand still (the game places it once it
-# is made); sets $pid, $id and the client area's $gx $gy.
+# window titled "Brinemark", 800 x 600 times $scale, with its frame where the game's first step
+# puts it, at (100, 1) of the desktop (a window made later, at a scale, is first where the
+# window manager puts it); sets $pid, $id and the client area's $gx $gy.
 start_game() {
-  local tries w=$((800 * ${scale:-1})) h=$((600 * ${scale:-1})) before="" still=0
+  local tries w=$((800 * ${scale:-1})) h=$((600 * ${scale:-1})) left top
   start game env $sdl ${audio:+SDL_AUDIODRIVER=$audio} "$BRINE_GAME" "$@"
   window_of id "$pid" '^Brinemark$'
   for ((tries = 0; tries < 400; tries++)); do
     geometry "$id"
-    [ "$before" = "$gx $gy" ] && still=$((still + 1)) || still=0
-    [ "$gw" = "$w" ] && [ "$gh" = "$h" ] && [ "$still" -ge 4 ] && return 0
-    before="$gx $gy"
+    read -r left _ top _ < <(xprop -id "$id" _NET_FRAME_EXTENTS | sed -n 's/.*= //; s/,/ /gp')
+    [ "$gw $gh $((gx - ${left:-0})) $((gy - ${top:-0}))" = "$w $h 100 1" ] && return 0
     sleep 0.05
   done
-  fail "the window is $gw x $gh, not $w x $h"
+  fail "the window is $gw x $gh with its frame at $((gx - ${left:-0})), $((gy - ${top:-0})), not $w x $h at 100, 1"
 }
 
 # own_display W H [bare]: a private X server of W x H (with openbox unless "bare") for the rest of

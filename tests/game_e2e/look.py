@@ -46,13 +46,15 @@ Checks:
                                revealed boat and the mark of the last shot at (X, Y)
 """
 import os
+import ctypes
+import ctypes.util
 import re
 import subprocess
 import sys
 import time
 
 import numpy as np
-from PIL import Image, ImageGrab
+from PIL import Image
 
 ASSETS = os.path.dirname(os.path.abspath(os.environ["BRINE_GAME"]))
 WIDTH, HEIGHT = 800, 600
@@ -76,18 +78,45 @@ def filled(sw, sh):
     return (sw - tw) // 2, (sh - th) // 2, tw, th
 
 
+class XImage(ctypes.Structure):
+    _fields_ = [(n, ctypes.c_int) for n in ("width", "height", "xoffset", "format")] + [("data", ctypes.c_void_p)] + [
+        (n, ctypes.c_int) for n in ("byte_order", "unit", "bit_order", "pad", "depth", "bytes_per_line", "bits_per_pixel")]
+
+
+_xlib = ctypes.CDLL(ctypes.util.find_library("X11"))
+_xlib.XOpenDisplay.restype = ctypes.c_void_p
+_xlib.XDefaultRootWindow.argtypes, _xlib.XDefaultRootWindow.restype = [ctypes.c_void_p], ctypes.c_ulong
+_xlib.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong] + [ctypes.c_int] * 2 + [ctypes.c_uint] * 2 + [ctypes.c_ulong, ctypes.c_int]
+_xlib.XGetImage.restype = ctypes.POINTER(XImage)
+_xlib.XDestroyImage.argtypes = [ctypes.POINTER(XImage)]
+_display = None
+
+
+def screen(x, y, w, h):
+    """The screen's pixels in the rectangle as float RGB, asked of the X server for that rectangle
+    alone (PIL reads the whole screen, which on a busy machine makes each look slow)."""
+    global _display
+    _display = _display or _xlib.XOpenDisplay(None)
+    image = _xlib.XGetImage(_display, _xlib.XDefaultRootWindow(_display), x, y, w, h, 0xFFFFFFFF, 2)  # ZPixmap
+    i = image.contents
+    rows = np.frombuffer(ctypes.string_at(i.data, i.bytes_per_line * h), dtype=np.uint8).reshape(h, -1, 4)
+    pixels = rows[:, :w, 2::-1].astype(np.float64)  # 32-bit pixels, blue first
+    _xlib.XDestroyImage(image)
+    return pixels
+
+
 def grab(gx, gy):
     if FILL:
         # Each page pixel read at the centre of its share of the screen, which it fills alone.
         ox, oy, tw, th = filled(*FILL)
-        shot = np.asarray(ImageGrab.grab(bbox=(0, 0, FILL[0], FILL[1]), xdisplay=None).convert("RGB"), dtype=np.float64)
+        shot = screen(0, 0, FILL[0], FILL[1])
         xs = ox + ((np.arange(WIDTH) + 0.5) * tw / WIDTH).astype(int)
         ys = oy + ((np.arange(HEIGHT) + 0.5) * th / HEIGHT).astype(int)
         return shot[ys][:, xs]
-    shot = ImageGrab.grab(bbox=(gx, gy, gx + WIDTH * SCALE, gy + HEIGHT * SCALE), xdisplay=None).convert("RGB")
+    shot = screen(gx, gy, WIDTH * SCALE, HEIGHT * SCALE)
     if SCALE == 1:
-        return np.asarray(shot, dtype=np.float64)
-    blocks = np.asarray(shot, dtype=np.float64).reshape(HEIGHT, SCALE, WIDTH, SCALE, 3)
+        return shot
+    blocks = shot.reshape(HEIGHT, SCALE, WIDTH, SCALE, 3)
     # A blurred block is read as its mean, which an exact comparison does not take.
     crisp = (blocks == blocks[:, :1, :, :1]).all(axis=(1, 3))
     return np.where(crisp, blocks[:, 0, :, 0], blocks.mean(axis=(1, 3)))
@@ -258,8 +287,9 @@ def judge_transit(frames):
         return False, "a message is missing: " + what
     if any(f[4] and not f[3] for f in frames):
         return False, "\"Moving to target area\" without \"Refueling\": " + what
-    between = sorted(set(c for c in counts if 0 < c < 8))
-    if len(between) < 2:
+    # Some issued and some not, at least once: on a busy machine a look may take a second, and
+    # the eight come in 1.6 s.
+    if not any(0 < c < 8 for c in counts):
         return False, "the lights did not come one by one: " + what
     return True, "transit " + what
 
@@ -347,16 +377,16 @@ def check_fill(img):
     rows aside)."""
     sw, sh = FILL
     ox, oy, tw, th = filled(sw, sh)
-    screen = np.asarray(ImageGrab.grab(bbox=(0, 0, sw, sh), xdisplay=None).convert("RGB"), dtype=np.float64)
+    shown = screen(0, 0, sw, sh)
     page = picture("title.jpg")[:, :, :3]
     (xa, xb, xf), (ya, yb, yf) = scale_axis(WIDTH, tw), scale_axis(HEIGHT, th)
     rows = page[ya] * (1 - yf)[:, None, None] + page[yb] * yf[:, None, None]
-    model = np.zeros_like(screen)
+    model = np.zeros_like(shown)
     model[oy:oy + th, ox:ox + tw] = rows[:, xa] * (1 - xf)[None, :, None] + rows[:, xb] * xf[None, :, None]
     compared = np.ones(sh, dtype=bool)
     compared[oy:oy + th] = np.minimum(ya, yb) >= 50
     limit = 0 if tw % WIDTH == 0 and th % HEIGHT == 0 else 2
-    off = np.abs(screen - np.rint(model))[compared].max(axis=2)
+    off = np.abs(shown - np.rint(model))[compared].max(axis=2)
     wrong = int((off > limit).sum())
     return wrong == 0, f"{tw} x {th} at ({ox}, {oy}): {wrong} pixels more than {limit} off, worst {off.max():.0f}"
 
@@ -474,9 +504,9 @@ def check_shot(img, gx, gy, limit, x, y):
     shot ("miss"), or a result screen ("success", "failure")."""
     end, marked = time.monotonic() + limit, False
     while True:
-        screen = result_screen(img)
-        if screen != "none":
-            return True, screen
+        outcome = result_screen(img)
+        if outcome != "none":
+            return True, outcome
         if marked and check_sight(img, x, y)[0]:
             return True, "miss"
         marked = marked or check_mark(img, x, y)[0]

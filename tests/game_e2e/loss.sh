@@ -54,8 +54,7 @@ won_then_lost() {
 
 start_game
 expect --wait 30 title
-click "$id" 300 300
-expect --wait 60 transit "$work/first_transit.png"
+expect --wait 60 --do "xdotool mousemove --window $id 300 300 click 1" transit "$work/first_transit.png"
 expect lights GGGGGGGG
 won_then_lost
 expect line "$transit_colour" 242 22 305  # Out of ammunition
@@ -67,8 +66,8 @@ expect lights OOOOOOOO
 expect line "$transit_colour" 480 8 240  # the table's first line, marked: ">1."
 looks line "$transit_colour" 488 8 240; [[ $seen == *"in rows"* ]] || fail "a second game in the table: $seen"
 
-press "$id" space
-expect --wait 60 transit "$work/second_transit.png" moving
+wait_focus "$id"
+expect --wait 60 --do "xdotool key space" transit "$work/second_transit.png" moving
 echo "new game: $seen"
 expect lights GGGGGGGG
 expect sametext "$work/first_transit.png" "$work/second_transit.png" "$transit_colour" 352 22

@@ -26,8 +26,7 @@ echo "lintian, desktop entry, metadata, --help, --version and a bad argument: fi
 
 BRINE_GAME=$game start_game
 expect --wait 30 title
-click "$id" 300 300
-expect --wait 60 transit
+expect --wait 60 --do "xdotool mousemove --window $id 300 300 click 1" transit
 press "$id" q
 wait_exit "$pid" 30
 [ "$rc" = 0 ] || fail "exit code $rc after q"

@@ -12,8 +12,8 @@ for game in 1 2 3; do
   hunt 0
   [ "$outcome" = success ] && break
   echo "game $game lost; a key starts the next"
-  press "$id" space
-  expect --wait 60 transit
+  wait_focus "$id"
+  expect --wait 60 --do "xdotool key space" transit
 done
 [ "$outcome" = success ] || fail "no hit in three games"
 echo "the target was hit"

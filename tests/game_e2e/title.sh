@@ -43,8 +43,7 @@ click "$id" 730 500
 sleep 1
 expect title
 
-click "$id" 300 300
-expect --wait 60 transit
+expect --wait 60 --do "xdotool mousemove --window $id 300 300 click 1" transit
 echo "$seen"
 expect lights GGGGGGGG
 expect rocker upper off
