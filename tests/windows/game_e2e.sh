@@ -49,7 +49,7 @@ play() {
   for ((tries = 0; tries < 600; tries++)); do
     for w in $(xdotool search --name '^Brinemark$' 2>/dev/null); do
       p=$(xdotool getwindowpid "$w" 2>/dev/null) || continue
-      [ "$(tr '\0' '\n' <"/proc/$p/cmdline" 2>/dev/null | head -n 1)" = "$BRINE_EXE" ] && id=$w
+      [ "$(tr '\0' '\n' <"/proc/$p/cmdline" 2>/dev/null | head -n 1)" = "$BRINE_EXE" ] && id=$w && started+=("$p")  # killed too if the test fails
     done
     [ -n "$id" ] && break
     sleep 0.1
