@@ -46,7 +46,7 @@ inline std::string Test_ScratchPath(const std::string& name) { return (Test_Scra
 // Write bytes to path whole (mode "ab" appends), or throw, which fails the running test.
 inline void Test_WriteFile(const std::filesystem::path& path, std::string_view bytes, const char* mode = "wb") {
   FILE* out = std::fopen(path.string().c_str(), mode);
-  bool written = out != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+  bool written = out != nullptr && (bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size());
   if (out != nullptr && std::fclose(out) != 0) written = false;
   if (!written) throw std::runtime_error("cannot write " + path.string() + ": " + std::strerror(errno));
 }
