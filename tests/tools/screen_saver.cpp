@@ -13,8 +13,11 @@ int main(int argc, char** argv) {
   int unused;
   XScreenSaverInfo* info = XScreenSaverAllocInfo();
   if (argc != 2 || display == nullptr || info == nullptr || !XScreenSaverQueryExtension(display, &unused, &unused)) return 2;
-  for (int look = 0; look <= 10 * std::atoi(argv[1]); look++, usleep(100000))
-    if (XScreenSaverQueryInfo(display, DefaultRootWindow(display), info) && info->state == ScreenSaverOn)
-      return std::printf("on after %d ms\n", 100 * look), 1;
+  int on = -1;
+  for (int look = 0; on < 0 && look <= 10 * std::atoi(argv[1]); look++, usleep(100000))
+    if (XScreenSaverQueryInfo(display, DefaultRootWindow(display), info) && info->state == ScreenSaverOn) on = look;
+  XFree(info);
+  XCloseDisplay(display);
+  if (on >= 0) return std::printf("on after %d ms\n", 100 * on), 1;
   return std::printf("never on\n"), 0;
 }
