@@ -296,7 +296,6 @@ static void convertInto(SDL_Surface* surface, const SDL_Rect& r) {
 // A whole repeat: every page pixel a scale x scale block. The common repeats get loops of their
 // own (fixed), which the compiler unrolls into vector stores.
 template <int32_t fixed>
-__attribute__((no_sanitize("thread")))
 static void repeatRow(const uint32_t* from, uint32_t* to, int32_t w, int32_t scale) {
   if (fixed != 0) scale = fixed;
   for (int32_t x = 0; x < w; x++)
@@ -386,7 +385,6 @@ static void mixRows(const uint32_t* a, const uint32_t* b, uint16_t weight, uint3
 // The same mix with one 8-byte load per output pixel: a pixel and its right neighbour, weighted
 // by the column's (256 - w, w) pair of lanes. The last page pixel has no neighbour to load; its
 // columns (weight 0) take the plain copy.
-__attribute__((no_sanitize("thread")))
 static void stretchRow(const uint32_t* from, uint32_t* to) {
   const FilterStep* c = filter.columns.data();
   const __m128i* weights = reinterpret_cast<const __m128i*>(filter.laneWeights.data());
@@ -420,7 +418,6 @@ static void mixBytes(const uint32_t* a, const uint32_t* b, const uint16_t* weigh
     out[i] = uint8_t((pa[i] * (256 - weights[i]) + pb[i] * weights[i] + 128) >> 8);
 }
 
-__attribute__((no_sanitize("thread")))
 static void gatherRow(const uint32_t* from) {
   const FilterStep* c = filter.columns.data();
   uint32_t *l = filter.lefts.data(), *r = filter.rights.data();
@@ -565,7 +562,9 @@ static void pointerToPage(int32_t px, int32_t py) {
 // The page as the last pass showed it. A moving sight has the game restore the whole scope
 // view and draw the sight again: thousands of pixels change, not the hundreds of thousands
 // drawn, so the pass compares the touched rectangle with the shown page and draws only the
-// bound of what differs.
+// bound of what differs. The window is drawn from this copy, never from the page itself: the
+// game draws on while the pass runs, and a pixel read twice could be shown as it was after
+// the comparison yet kept as it was before, and then never drawn again.
 static std::vector<uint32_t> shownPage;
 static int32_t shownPageW, shownPageH;
 
@@ -658,11 +657,11 @@ bool Present_Frame(const uint32_t* pixels, int32_t w, int32_t h, bool cleared, P
   int32_t repeat = shownW / w;
   SDL_Rect drawn;
   if (repeat * w == shownW && repeat * h == shownH) {
-    copyPage(pixels, w, changed, at, stride, repeat);
+    copyPage(shownPage.data(), w, changed, at, stride, repeat);
     drawn = SDL_Rect{int16_t(changed.x1 * repeat), int16_t(changed.y1 * repeat), uint16_t((changed.x2 - changed.x1 + 1) * repeat),
                      uint16_t((changed.y2 - changed.y1 + 1) * repeat)};
   } else {
-    filterPage(pixels, w, h, changed, at, stride, shownW, shownH, &drawn);
+    filterPage(shownPage.data(), w, h, changed, at, stride, shownW, shownH, &drawn);
   }
   drawn.x = int16_t(drawn.x + ox), drawn.y = int16_t(drawn.y + oy);
   if (!cleared) drawn = SDL_Rect{0, 0, uint16_t(windowWidth), uint16_t(windowHeight)};

@@ -1,14 +1,14 @@
 // screen.cpp: the screen page, the page-swap handshake and the presentation pass.
 //
 // Owns the current-image references (game thread), windowSurfaceValid and the bound of what
-// drawing touched on the page (game thread adds, the pass takes); the window itself
-// belongs to graphics/present.cpp. pageSwapState is the only synchronisation: the game thread
-// asks (1), the presenter grants (2) and skips its passes, the game thread swaps and releases (0).
+// drawing touched on the page (game thread widens it, the pass takes it, both atomically); the
+// window itself belongs to graphics/present.cpp. pageSwapState is the handshake of a swap: the
+// game thread asks (1), the presenter grants (2) and skips its passes, the game thread swaps
+// and releases (0).
 #include "graphics/screen.h"
 
 #include <algorithm>
 #include <atomic>
-#include <mutex>
 
 #include "graphics/image.h"
 #include "graphics/present.h"
@@ -26,26 +26,27 @@ static int32_t startUpPage;  // the built-in page, until the game names its own
 std::atomic<uint32_t> pageChanges{0};
 static std::atomic<uint32_t> presentedChanges{0};  // pageChanges when the last frame was copied
 
-// The bound of what drawing touched on the screen page since the last pass took it.
-static std::mutex touchedLock;
-static PageRect touched{1, 1, 0, 0};
+// The bound of what drawing touched on the screen page since the last pass took it: four
+// 16-bit corners in one word (left, top, right, bottom from the low end), so that the game
+// thread widens it and the pass takes it whole without a lock. Pages are narrower than 65536
+// pixels; the pass clips the bound to its page. Nothing touched reads as left 65535, right 0.
+static constexpr uint64_t nothingTouched = 0xFFFFu | uint64_t(0xFFFFu) << 16;
+static std::atomic<uint64_t> touched{nothingTouched};
 
 void Screen_NoteTouched(int32_t n, int64_t x1, int64_t y1, int64_t x2, int64_t y2) {
   if (n != screenPage) return;
-  auto fit = [](int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
-  std::lock_guard<std::mutex> hold(touchedLock);
-  bool empty = touched.x1 > touched.x2;
-  touched.x1 = empty ? fit(std::min(x1, x2)) : std::min(touched.x1, fit(std::min(x1, x2)));
-  touched.y1 = empty ? fit(std::min(y1, y2)) : std::min(touched.y1, fit(std::min(y1, y2)));
-  touched.x2 = empty ? fit(std::max(x1, x2)) : std::max(touched.x2, fit(std::max(x1, x2)));
-  touched.y2 = empty ? fit(std::max(y1, y2)) : std::max(touched.y2, fit(std::max(y1, y2)));
+  auto fit = [](int64_t v) { return uint64_t(std::clamp<int64_t>(v, 0, 0xFFFF)); };
+  uint64_t was = touched.load();
+  for (;;) {
+    uint64_t wider = std::min(was & 0xFFFF, fit(std::min(x1, x2))) | std::min(was >> 16 & 0xFFFF, fit(std::min(y1, y2))) << 16 |
+                     std::max(was >> 32 & 0xFFFF, fit(std::max(x1, x2))) << 32 | std::max(was >> 48, fit(std::max(y1, y2))) << 48;
+    if (wider == was || touched.compare_exchange_weak(was, wider)) return;
+  }
 }
 
 static PageRect takeTouched() {
-  std::lock_guard<std::mutex> hold(touchedLock);
-  PageRect taken = touched;
-  touched = PageRect{1, 1, 0, 0};
-  return taken;
+  uint64_t taken = touched.exchange(nothingTouched);
+  return PageRect{int32_t(taken & 0xFFFF), int32_t(taken >> 16 & 0xFFFF), int32_t(taken >> 32 & 0xFFFF), int32_t(taken >> 48)};
 }
 
 void Screen_Init() {
