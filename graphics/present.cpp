@@ -11,10 +11,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
+#include "graphics/scaler.h"
 #include "platform/platform.h"
 #include "runtime/wake.h"
 
@@ -136,46 +134,9 @@ void Present_SetGeometry(const PresentGeometry& g) {
   shared.pageW = g.pageW, shared.pageH = g.pageH;
 }
 
-// Window pixel -> page pixel on one axis: the page pixel whose share of the shown size holds
-// the window pixel's centre, inside the page. For a whole repeat k it is (window - offset) / k.
-static int32_t toPage(int32_t window, int32_t offset, int32_t shown, int32_t size) {
-  int64_t v = window - offset;
-  if (v < 0) return 0;
-  v = (2 * v + 1) * size / (2 * int64_t(shown));
-  return v >= size ? size - 1 : int32_t(v);
-}
-
 void Present_WindowToPage(int32_t wx, int32_t wy, int32_t* px, int32_t* py) {
-  *px = toPage(wx, shared.offsetX.load(), shared.shownW.load(), shared.pageW.load());
-  *py = toPage(wy, shared.offsetY.load(), shared.shownH.load(), shared.pageH.load());
-}
-
-void Present_ChooseModes(const std::vector<ScreenMode>& modes, int32_t w, int32_t h, int* nearest, int* fourThree) {
-  *nearest = *fourThree = -1;
-  int32_t bestExcess = 0, bestFourThree = 0;
-  for (size_t i = 0; i < modes.size(); i++) {
-    int32_t mw = modes[i].width, mh = modes[i].height;
-    if (mw < 640 || mw < w || mh < h) continue;
-    int32_t excess = mw + mh - w - h;
-    if (*nearest < 0 || excess <= bestExcess) {
-      *nearest = int(i);
-      bestExcess = excess;
-    }
-    if (mw / 4 == mh / 3 && (*fourThree < 0 || excess <= bestFourThree)) {
-      *fourThree = int(i);
-      bestFourThree = excess;
-    }
-  }
-}
-
-void Present_FillSize(int32_t w, int32_t h, int32_t modeW, int32_t modeH, int32_t* shownW, int32_t* shownH) {
-  if (int64_t(modeW) * h <= int64_t(modeH) * w) {
-    *shownW = modeW;
-    *shownH = int32_t(int64_t(h) * modeW / w);
-  } else {
-    *shownW = int32_t(int64_t(w) * modeH / h);
-    *shownH = modeH;
-  }
+  *px = Present_ToPage(wx, shared.offsetX.load(), shared.shownW.load(), shared.pageW.load());
+  *py = Present_ToPage(wy, shared.offsetY.load(), shared.shownH.load(), shared.pageH.load());
 }
 
 // One Alt+Enter moves the state on, if the modes for the page allow it.
@@ -285,249 +246,6 @@ static void convertInto(SDL_Surface* surface, const SDL_Rect& r) {
   }
 }
 
-// ---- drawing the page --------------------------------------------------------------------
-//
-// The game may be drawing into the page while it is copied; a frame can show a drawing in
-// progress, and nothing depends on it. ThreadSanitizer is kept out of the page reads (plain
-// loops, not memcpy, which it intercepts): each pixel the game draws would otherwise be a race
-// to look up and match to its suppression, which slows the presentation to a crawl once the
-// game draws whole screens, and loses the reading stack when the history runs out.
-
-// A whole repeat: every page pixel a scale x scale block. The common repeats get loops of their
-// own (fixed), which the compiler unrolls into vector stores.
-template <int32_t fixed>
-static void repeatRow(const uint32_t* from, uint32_t* to, int32_t w, int32_t scale) {
-  if (fixed != 0) scale = fixed;
-  for (int32_t x = 0; x < w; x++)
-    for (int32_t k = 0; k < scale; k++) to[scale * x + k] = from[x];
-}
-
-static void copyPage(const uint32_t* pixels, int32_t pageW, const PageRect& r, uint32_t* target, int32_t stride,
-                     int32_t scale) {
-  int32_t w = r.x2 - r.x1 + 1;
-  for (int32_t y = r.y1; y <= r.y2; y++) {
-    const uint32_t* from = pixels + size_t(y) * pageW + r.x1;
-    uint32_t* to = target + size_t(y) * scale * stride + size_t(r.x1) * scale;
-    switch (scale) {
-      case 1: repeatRow<1>(from, to, w, 1); break;
-      case 2: repeatRow<2>(from, to, w, 2); break;
-      case 3: repeatRow<3>(from, to, w, 3); break;
-      case 4: repeatRow<4>(from, to, w, 4); break;
-      default: repeatRow<0>(from, to, w, scale);
-    }
-    for (int32_t k = 1; k < scale; k++) std::memcpy(to + k * stride, to, size_t(w) * scale * 4);
-  }
-}
-
-// Any other size: the page repeated by the next whole number n (each pixel n x n), then
-// stepped down linearly to the shown size. Within a block the repeat is flat, so an output
-// pixel mixes two page pixels only where a block edge passes through it: every page pixel
-// keeps the same size to within one output pixel, and its edges soften by one at most.
-//
-// Per axis, output pixel i samples the repeated image at (i + 1/2) * n * size / shown - 1/2,
-// kept exactly as a fraction over 2 * shown. A step names the page pixels left and right of
-// the sample and the weight (of 256) of the right one; both are the same pixel, weight 0,
-// where the sample lies inside a block.
-struct FilterStep {
-  int32_t left, right;
-  uint16_t weight;
-};
-
-static void filterSteps(int32_t size, int32_t shown, std::vector<FilterStep>* steps) {
-  int64_t n = (shown + size - 1) / size, span = n * size, twice = 2 * int64_t(shown);
-  steps->resize(size_t(shown));
-  for (int32_t i = 0; i < shown; i++) {
-    int64_t at = (2 * int64_t(i) + 1) * span - shown;  // the sample, in units of 1 / (2 shown)
-    int64_t left = at / twice, fraction = at % twice;
-    int32_t l = int32_t(left / n), r = int32_t(std::min(left + 1, span - 1) / n);
-    (*steps)[size_t(i)] = FilterStep{l, r, uint16_t(l == r ? 0 : (fraction * 256 + shown) / twice)};
-  }
-}
-
-static struct {
-  int32_t pageW, pageH, shownW, shownH;
-  std::vector<FilterStep> columns, rows;
-#if defined(__SSE2__)
-  std::vector<uint16_t> laneWeights;  // per column: 256 - weight four times, then weight four times
-#else
-  std::vector<uint16_t> byteWeights;  // each column's weight, once for each of its four bytes
-  std::vector<uint32_t> lefts, rights;
-#endif
-  std::vector<uint32_t> lines[2];  // buffers for page rows stretched across
-  int32_t fromColumn, toColumn;    // the output columns this pass draws
-} filter;
-
-// One loop, compiled twice: with the wider registers where the processor has them. Chosen by
-// hand rather than by an ifunc, which runs before the sanitizers' runtimes are up.
-__attribute__((always_inline)) static inline void mixRowsLoop(const uint32_t* a, const uint32_t* b, uint16_t weight,
-                                                              uint32_t* to, int32_t pixels) {
-  const uint8_t *pa = reinterpret_cast<const uint8_t*>(a), *pb = reinterpret_cast<const uint8_t*>(b);
-  uint8_t* out = reinterpret_cast<uint8_t*>(to);
-  uint16_t keep = uint16_t(256 - weight);
-  for (int32_t i = 0; i < 4 * pixels; i++) out[i] = uint8_t((pa[i] * keep + pb[i] * weight + 128) >> 8);
-}
-#if defined(__x86_64__)
-__attribute__((target("avx2"))) static void mixRowsWide(const uint32_t* a, const uint32_t* b, uint16_t weight,
-                                                        uint32_t* to, int32_t pixels) {
-  mixRowsLoop(a, b, weight, to, pixels);
-}
-#endif
-
-static void mixRows(const uint32_t* a, const uint32_t* b, uint16_t weight, uint32_t* to, int32_t pixels) {
-#if defined(__x86_64__)
-  static const bool wide = __builtin_cpu_supports("avx2");
-  if (wide) return mixRowsWide(a, b, weight, to, pixels);
-#endif
-  mixRowsLoop(a, b, weight, to, pixels);
-}
-
-#if defined(__SSE2__)
-// The same mix with one 8-byte load per output pixel: a pixel and its right neighbour, weighted
-// by the column's (256 - w, w) pair of lanes. The last page pixel has no neighbour to load; its
-// columns (weight 0) take the plain copy.
-static void stretchRow(const uint32_t* from, uint32_t* to) {
-  const FilterStep* c = filter.columns.data();
-  const __m128i* weights = reinterpret_cast<const __m128i*>(filter.laneWeights.data());
-  const __m128i zero = _mm_setzero_si128(), half = _mm_set1_epi16(128);
-  int32_t x = filter.fromColumn, n = filter.toColumn + 1, last = filter.pageW - 1;
-  // Two output pixels at a time: their pairs side by side, summed across in one register.
-  for (; x + 1 < n && c[x + 1].left < last; x += 2) {
-    __m128i pairs = _mm_castpd_si128(_mm_loadh_pd(_mm_castsi128_pd(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(from + c[x].left))),
-                                                  reinterpret_cast<const double*>(from + c[x + 1].left)));
-    __m128i first = _mm_mullo_epi16(_mm_unpacklo_epi8(pairs, zero), _mm_loadu_si128(weights + x));
-    __m128i second = _mm_mullo_epi16(_mm_unpackhi_epi8(pairs, zero), _mm_loadu_si128(weights + x + 1));
-    __m128i sum = _mm_add_epi16(_mm_unpacklo_epi64(first, second), _mm_unpackhi_epi64(first, second));
-    sum = _mm_srli_epi16(_mm_add_epi16(sum, half), 8);
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(to + x), _mm_packus_epi16(sum, zero));
-  }
-  for (; x < n && c[x].left < last; x++) {
-    __m128i pair = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(from + c[x].left)), zero);
-    __m128i parts = _mm_mullo_epi16(pair, _mm_loadu_si128(weights + x));
-    __m128i sum = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(parts, _mm_srli_si128(parts, 8)), half), 8);
-    to[x] = uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(sum, zero)));
-  }
-  for (; x < n; x++) to[x] = from[last];
-}
-#else
-// Each byte: (256 - weight) parts of a's and weight parts of b's, rounded. Byte-wise loops of
-// 16-bit arithmetic, which the compiler turns into vector multiplies.
-static void mixBytes(const uint32_t* a, const uint32_t* b, const uint16_t* weights, uint32_t* to, int32_t pixels) {
-  const uint8_t *pa = reinterpret_cast<const uint8_t*>(a), *pb = reinterpret_cast<const uint8_t*>(b);
-  uint8_t* out = reinterpret_cast<uint8_t*>(to);
-  for (int32_t i = 0; i < 4 * pixels; i++)
-    out[i] = uint8_t((pa[i] * (256 - weights[i]) + pb[i] * weights[i] + 128) >> 8);
-}
-
-static void gatherRow(const uint32_t* from) {
-  const FilterStep* c = filter.columns.data();
-  uint32_t *l = filter.lefts.data(), *r = filter.rights.data();
-  for (int32_t x = filter.fromColumn; x <= filter.toColumn; x++) {
-    l[x] = from[c[x].left];
-    r[x] = from[c[x].right];
-  }
-}
-
-static void stretchRow(const uint32_t* from, uint32_t* to) {
-  gatherRow(from);
-  int32_t x = filter.fromColumn;
-  mixBytes(filter.lefts.data() + x, filter.rights.data() + x, filter.byteWeights.data() + 4 * x, to + x,
-           filter.toColumn - x + 1);
-}
-#endif
-
-// Two page rows stretched across, and which rows they are. A line lives in one of the two
-// buffers, or in an output row already written this pass (surface rows are not written twice).
-static struct {
-  int32_t row[2];
-  const uint32_t* at[2];
-} cache;
-
-static void remember(int32_t y, const uint32_t* at) {
-  int k = cache.row[0] < cache.row[1] ? 0 : 1;  // a pass walks the rows downwards
-  cache.row[k] = y, cache.at[k] = at;
-}
-
-static const uint32_t* cached(int32_t y) {
-  for (int k = 0; k < 2; k++)
-    if (cache.row[k] == y) return cache.at[k];
-  return nullptr;
-}
-
-// Page row y stretched across, into a buffer that the other cached line does not use.
-static const uint32_t* stretched(const uint32_t* pixels, int32_t y) {
-  if (const uint32_t* at = cached(y)) return at;
-  // The older line gives way (remember replaces it), so its buffer may be taken when both are.
-  const uint32_t* newer = cache.at[cache.row[0] < cache.row[1] ? 1 : 0];
-  uint32_t* line = filter.lines[newer == filter.lines[0].data() ? 1 : 0].data();
-  stretchRow(pixels + size_t(y) * filter.pageW, line);
-  remember(y, line);
-  return line;
-}
-
-// Page row y stretched straight into output row to.
-static const uint32_t* place(const uint32_t* pixels, int32_t y, uint32_t* to) {
-  if (const uint32_t* at = cached(y)) {
-    std::memcpy(to + filter.fromColumn, at + filter.fromColumn, size_t(filter.toColumn - filter.fromColumn + 1) * 4);
-  } else {
-    stretchRow(pixels + size_t(y) * filter.pageW, to);
-  }
-  remember(y, to);
-  return to;
-}
-
-// The output steps that read page pixels first..last: from the first whose right one is at
-// least first to the last whose left one is at most last (both move on with the output).
-static void stepsReading(const std::vector<FilterStep>& steps, int32_t first, int32_t last, int32_t* from, int32_t* to) {
-  auto a = std::partition_point(steps.begin(), steps.end(), [&](const FilterStep& s) { return s.right < first; });
-  auto b = std::partition_point(steps.begin(), steps.end(), [&](const FilterStep& s) { return s.left <= last; });
-  *from = int32_t(a - steps.begin()), *to = int32_t(b - steps.begin()) - 1;
-}
-
-// Page rectangle p filtered into the output; the output rectangle it drew goes to *drawn.
-static void filterPage(const uint32_t* pixels, int32_t w, int32_t h, const PageRect& p, uint32_t* target, int32_t stride,
-                       int32_t shownW, int32_t shownH, SDL_Rect* drawn) {
-  if (filter.pageW != w || filter.pageH != h || filter.shownW != shownW || filter.shownH != shownH) {
-    filterSteps(w, shownW, &filter.columns);
-    filterSteps(h, shownH, &filter.rows);
-#if defined(__SSE2__)
-    filter.laneWeights.resize(8 * size_t(shownW));
-    for (size_t i = 0; i < filter.laneWeights.size(); i++)
-      filter.laneWeights[i] = i % 8 < 4 ? uint16_t(256 - filter.columns[i / 8].weight) : filter.columns[i / 8].weight;
-#else
-    filter.byteWeights.resize(4 * size_t(shownW));
-    for (size_t i = 0; i < filter.byteWeights.size(); i++) filter.byteWeights[i] = filter.columns[i / 4].weight;
-    filter.lefts.resize(size_t(shownW));
-    filter.rights.resize(size_t(shownW));
-#endif
-    for (auto& line : filter.lines) line.resize(size_t(shownW));
-    filter.pageW = w, filter.pageH = h, filter.shownW = shownW, filter.shownH = shownH;
-  }
-  cache.row[0] = cache.row[1] = -1;
-  cache.at[0] = cache.at[1] = nullptr;
-  int32_t fromRow, toRow;
-  stepsReading(filter.columns, p.x1, p.x2, &filter.fromColumn, &filter.toColumn);
-  stepsReading(filter.rows, p.y1, p.y2, &fromRow, &toRow);
-  int32_t c0 = filter.fromColumn, width = filter.toColumn - c0 + 1;
-  *drawn = SDL_Rect{int16_t(c0), int16_t(fromRow), uint16_t(width), uint16_t(toRow - fromRow + 1)};
-  const FilterStep* r = filter.rows.data();
-  for (int32_t y = fromRow, ahead = -1; y <= toRow; y++) {
-    uint32_t* to = target + size_t(y) * stride;
-    if (y == ahead) continue;
-    if (r[y].weight == 0 && y > fromRow && r[y - 1].weight == 0 && r[y - 1].left == r[y].left) {
-      std::memcpy(to + c0, to - stride + c0, size_t(width) * 4);
-    } else if (r[y].weight == 0) {
-      place(pixels, r[y].left, to);
-    } else {
-      // A mixed row before a plain one of its lower page row writes that one first and reads it.
-      const uint32_t* a = stretched(pixels, r[y].left);
-      bool next = y + 1 <= toRow && r[y + 1].weight == 0 && r[y + 1].left == r[y].right;
-      const uint32_t* b = next ? place(pixels, r[y].right, to + stride) : stretched(pixels, r[y].right);
-      if (next) ahead = y + 1;
-      mixRows(a + c0, b + c0, r[y].weight, to + c0, width);
-    }
-  }
-}
-
 // ---- across a switch ---------------------------------------------------------------------
 //
 // A new surface moves the page under the pointer: the libraries put the pointer at the screen's
@@ -541,21 +259,14 @@ static bool pointerOverPage(int32_t* px, int32_t* py) {
   return true;
 }
 
-// The window pixel at the middle of page pixel p on one axis, the inverse of toPage.
-static int32_t toWindow(int32_t p, int32_t offset, int32_t shown, int32_t size) {
-  return offset + int32_t((2 * int64_t(p) + 1) * shown / (2 * int64_t(size)));
-}
-
 static void pointerToPage(int32_t px, int32_t py) {
   PresentGeometry g = Present_Geometry();
-  int32_t x = toWindow(px, g.offsetX, g.shownW, g.pageW), y = toWindow(py, g.offsetY, g.shownH, g.pageH);
+  int32_t x = Present_ToWindow(px, g.offsetX, g.shownW, g.pageW), y = Present_ToWindow(py, g.offsetY, g.shownH, g.pageH);
   // The library learns the place (its own warp may be skipped while the window is new), the
   // window system puts the pointer there.
   SDL_WarpMouse(Uint16(x), Uint16(y));
   Sys_WarpPointer(x, y);
 }
-
-// ---- the pass ----------------------------------------------------------------------------
 
 // ---- what changed since the last pass ----------------------------------------------------
 //
@@ -565,6 +276,12 @@ static void pointerToPage(int32_t px, int32_t py) {
 // bound of what differs. The window is drawn from this copy, never from the page itself: the
 // game draws on while the pass runs, and a pixel read twice could be shown as it was after
 // the comparison yet kept as it was before, and then never drawn again.
+//
+// These two loops are the pass's only reads of the page, and a frame may catch a drawing in
+// progress; the next pass shows the rest. ThreadSanitizer is kept out of them (plain loops, not
+// memcpy, which it intercepts): each pixel the game draws would otherwise be a race to look up
+// and match to its suppression, which slows the presentation to a crawl once the game draws
+// whole screens, and loses the reading stack when the history runs out.
 static std::vector<uint32_t> shownPage;
 static int32_t shownPageW, shownPageH;
 
@@ -592,6 +309,8 @@ static PageRect changedWithin(const uint32_t* pixels, const PageRect& p) {
   }
   return changed;
 }
+
+// ---- the pass ----------------------------------------------------------------------------
 
 bool Present_Frame(const uint32_t* pixels, int32_t w, int32_t h, bool cleared, PageRect touched) {
   int32_t stateBefore = shared.fullScreenState;
@@ -655,14 +374,10 @@ bool Present_Frame(const uint32_t* pixels, int32_t w, int32_t h, bool cleared, P
       std::memset(static_cast<uint8_t*>(surface->pixels) + size_t(y) * surface->pitch, 0, size_t(windowWidth) * 4);
   uint32_t* at = target + size_t(oy) * stride + ox;
   int32_t repeat = shownW / w;
-  SDL_Rect drawn;
-  if (repeat * w == shownW && repeat * h == shownH) {
-    copyPage(shownPage.data(), w, changed, at, stride, repeat);
-    drawn = SDL_Rect{int16_t(changed.x1 * repeat), int16_t(changed.y1 * repeat), uint16_t((changed.x2 - changed.x1 + 1) * repeat),
-                     uint16_t((changed.y2 - changed.y1 + 1) * repeat)};
-  } else {
-    filterPage(shownPage.data(), w, h, changed, at, stride, shownW, shownH, &drawn);
-  }
+  ShownRect wrote = repeat * w == shownW && repeat * h == shownH
+                        ? Scaler_Repeat(shownPage.data(), w, changed, at, stride, repeat)
+                        : Scaler_Filter(shownPage.data(), w, h, changed, at, stride, shownW, shownH);
+  SDL_Rect drawn{int16_t(wrote.x), int16_t(wrote.y), uint16_t(wrote.w), uint16_t(wrote.h)};
   drawn.x = int16_t(drawn.x + ox), drawn.y = int16_t(drawn.y + oy);
   if (!cleared) drawn = SDL_Rect{0, 0, uint16_t(windowWidth), uint16_t(windowHeight)};
   if (needsConversion) convertInto(surface, drawn);

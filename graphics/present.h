@@ -5,16 +5,15 @@
 // until the game takes it. Across a switch to or from full screen it keeps the pointer over the
 // same page pixel and the window's place. It knows pixels, not images: the screen page hands it a page's pixels
 // with Present_Frame, the mouse code turns window pixels into page pixels with
-// Present_WindowToPage. Present_Frame runs on the main thread, which alone writes this state;
+// Present_WindowToPage. The arithmetic of where the page stands is graphics/present_geometry.h,
+// the drawing at the shown size graphics/scaler.h. Present_Frame runs on the main thread, which alone writes this state;
 // the other threads read it through the calls marked "any thread".
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
-struct ScreenMode {
-  uint16_t width, height;
-};
+#include "graphics/present_geometry.h"
 
 // Where the last pass put the page: its top-left window pixel, its size in the window, and the
 // page's own size. In a window the shown size is the page's times the window's pixel repeat.
@@ -33,11 +32,6 @@ void Present_SetWindowScale(int32_t scale);
 void Present_SetModes(const std::vector<ScreenMode>& modes);
 
 // ---- main thread, the presentation pass ----------------------------------------------------
-
-// A rectangle of page pixels, both corners included; empty when x1 > x2 or y1 > y2.
-struct PageRect {
-  int32_t x1, y1, x2, y2;
-};
 
 // Show a w x h page (rows of w pixels 0xAARRGGBB; the alpha byte is ignored) in the window:
 // take a pending Alt+Enter or full-screen request, make the window surface again when its size
@@ -75,13 +69,6 @@ void Present_WindowToPage(int32_t wx, int32_t wy, int32_t* px, int32_t* py);
 // True when SDL 1.2 is the library made over SDL 2 (sdl12-compat), whose full screen and pointer
 // differ from the classic library's; after SDL's start-up.
 bool Present_LibraryOverSdl2();
-
-// The nearest mode and the nearest 4:3 mode for a page of w x h (indices into modes, -1 when
-// there is none): among modes at least 640 wide and at least w x h, the smallest excess
-// width + height - w - h, a later mode winning a tie.
-void Present_ChooseModes(const std::vector<ScreenMode>& modes, int32_t w, int32_t h, int* nearest, int* fourThree);
-// The page's size in a mode of modeW x modeH: as large as fits with its aspect kept (floored).
-void Present_FillSize(int32_t w, int32_t h, int32_t modeW, int32_t modeH, int32_t* shownW, int32_t* shownH);
 
 // ---- the pointer's visibility ------------------------------------------------------------
 

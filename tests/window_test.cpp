@@ -2,6 +2,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cmath>
 #include <atomic>
 #include <thread>
 
@@ -179,6 +180,27 @@ TEST_F(Presentation, PageGeometryAndModeChoice) {
   Present_ChooseModes({{1282, 962}}, 800, 600, &nearest, &fourThree);  // 4:3 by whole quarters and thirds
   EXPECT_EQ(fourThree, 0);
   EXPECT_EQ(pendingError, 0);
+}
+
+// Pointer mapping and filter steps against the same sums in floating point: the window pixel
+// of a page pixel maps back to it, and each step samples the right pair with the right weight.
+TEST(PresentGeometry, PointerMappingAndFilterStepsAgreeWithAModel) {
+  for (auto [size, shown] : {std::pair{800, 800}, {800, 1600}, {800, 1440}, {600, 1080}, {800, 2880}, {513, 1024}}) {
+    SCOPED_TRACE(shown);
+    for (int32_t p = 0; p < size; p++) ASSERT_EQ(Present_ToPage(Present_ToWindow(p, 7, shown, size), 7, shown, size), p);
+    EXPECT_EQ(Present_ToPage(6, 7, shown, size), 0);
+    EXPECT_EQ(Present_ToPage(7 + shown, 7, shown, size), size - 1);
+    std::vector<FilterStep> steps;
+    Present_FilterSteps(size, shown, &steps);
+    double n = std::ceil(double(shown) / size);
+    for (int32_t i = 0; i < shown; i++) {
+      double at = (i + 0.5) * n * size / shown - 0.5, left = std::floor(at);
+      int32_t l = int32_t(left / n), r = int32_t(std::min(left + 1, n * size - 1) / n);
+      ASSERT_EQ(steps[size_t(i)].left, l) << i;
+      ASSERT_EQ(steps[size_t(i)].right, r) << i;
+      if (l != r) { ASSERT_NEAR(steps[size_t(i)].weight, (at - left) * 256, 0.5) << i; }
+    }
+  }
 }
 
 // A page of 2-pixel stripes (red across, green down) filling a larger mode: along each axis the
