@@ -6,7 +6,8 @@
 // there when it makes the surface again. Both are published through atomics: the display and
 // window are written before handleState says they are known, and never change afterwards.
 // Also owns the icon pixels last given and the icon pixmaps made here: the main thread uses
-// them only before it publishes the window, the game thread only after.
+// them only before it publishes the window, the game thread only after; and the X error handler
+// set over the libraries' once the window is known, which forgives a frame that went away.
 #include "platform/platform.h"
 
 #include <SDL.h>
@@ -26,6 +27,25 @@ static Window windowTop;  // SDL's top-level window, the one a window manager fr
 
 static std::atomic<bool> placeRemembered{false};
 static std::atomic<int64_t> rememberedPlace{0};  // x in the high half, y in the low half
+
+// The manager's frame windows come and go on its own time: one may be gone between two
+// questions about it (a window withdrawn on the way back from full screen loses its frame).
+// Xlib's default answer to such an error, which the libraries pass on, ends the process; while
+// a thread asks about them, an error is the failure of the call that caused it. A round trip's
+// error reaches the handler on the thread that waits for its reply.
+static thread_local bool askingAboutFrames;
+static XErrorHandler libraryErrorHandler;  // set once, on the main thread, before the game asks
+
+static int frameGoneOrError(Display* display, XErrorEvent* error) {
+  if (askingAboutFrames) return 0;
+  return libraryErrorHandler != nullptr ? libraryErrorHandler(display, error) : 0;
+}
+
+struct AskingAboutFrames {
+  bool already = askingAboutFrames;
+  AskingAboutFrames() { askingAboutFrames = true; }
+  ~AskingAboutFrames() { askingAboutFrames = already; }
+};
 
 static bool sdlWindow(Display** display, Window* frame) {
   SDL_SysWMinfo info;
@@ -51,6 +71,7 @@ void Sys_WindowFetchHandle() {
   }
   windowDisplay = display;
   windowTop = top;
+  libraryErrorHandler = XSetErrorHandler(frameGoneOrError);
   // Whatever the server shows of the window before a frame is drawn into it is black, not the
   // library's white: a switch to full screen grows the window before its first frame there.
   XSetWindowBackground(display, top, BlackPixel(display, DefaultScreen(display)));
@@ -90,6 +111,7 @@ static bool frameExtents(Display* display, Window window, long extents[4]) {
 
 // The child of the root that holds window: the manager's frame, or the window itself.
 static Window outermost(Display* display, Window window) {
+  AskingAboutFrames asking;
   for (;;) {
     Window root, parent, *children = nullptr;
     unsigned count;
@@ -118,6 +140,7 @@ bool Sys_WindowFrameRect(int32_t* x, int32_t* y, int32_t* width, int32_t* height
     return true;
   }
   XWindowAttributes frame;
+  AskingAboutFrames asking;
   if (!XGetWindowAttributes(display, outermost(display, top), &frame)) return false;
   *x = frame.x;
   *y = frame.y;
@@ -291,6 +314,18 @@ void Sys_WindowWithdraw() {
   XWithdrawWindow(display, top, DefaultScreen(display));
   XSync(display, False);
   for (int look = 0; look < 30 && !withdrawn(display, top); look++) Sys_Sleep(10);
+}
+
+// The decorations asked of the manager through the Motif hints, the one property every manager
+// reads for them: flags 2 (decorations given), then 1 (all) or 0 (none).
+void Sys_WindowShowFrame(bool shown) {
+  Display* display;
+  Window top;
+  if (!knownWindow(&display, &top)) return;
+  long hints[5] = {2, 0, shown ? 1 : 0, 0, 0};
+  Atom motif = XInternAtom(display, "_MOTIF_WM_HINTS", False);
+  XChangeProperty(display, top, motif, motif, 32, PropModeReplace, reinterpret_cast<unsigned char*>(hints), 5);
+  XSync(display, False);
 }
 
 // A manager places a window that asks for its own place with its frame's corner there.

@@ -43,6 +43,12 @@ run at frame 100 1
 # Centred: an 800 x 600 client area in the middle of the 1024 x 768 desktop.
 run centre client 112 84
 
+# Full screen and back ten times while the game thread asks where the frame is: the frame the
+# manager drops on the way back is no reason to end.
+echo "== window_probe switch"
+SDL_AUDIODRIVER=dummy env ${BRINE_SDL_PRELOAD:+LD_PRELOAD=$BRINE_SDL_PRELOAD} timeout 20 "$probe" switch 2>"$work/switch" &&
+  echo "ok   ended with 0" || { echo "FAIL ended with $?: $(head -c 300 "$work/switch")"; status=1; }
+
 # The display goes away under the program: it says so and ends with 1, within seconds.
 echo "== the X server ends"
 SDL_AUDIODRIVER=dummy env ${BRINE_SDL_PRELOAD:+LD_PRELOAD=$BRINE_SDL_PRELOAD} "$probe" at 2>"$work/lost" &
