@@ -187,17 +187,18 @@ static void showBlack() {
 static bool requestSurface(int32_t w, int32_t h, bool full, bool wasFull) {
   // Back from full screen the window would show where the manager last had it, full size,
   // before it went to its place: it is off the desktop meanwhile.
-  bool leaving = wasFull && !full, entering = full && !wasFull && Present_LibraryOverSdl2();
+  bool overSdl2 = Present_LibraryOverSdl2(), leaving = wasFull && !full, entering = full && !wasFull && overSdl2;
   if (leaving) Sys_WindowWithdraw();
-  // The library over SDL 2 grows the window before it covers the screen: what it shows
-  // meanwhile is black, not the page unscaled in its corner.
-  if (entering) showBlack();
+  // The library over SDL 2 grows the window where it stands before it covers the screen: what
+  // it shows meanwhile is black, not the page unscaled in its corner, and without the frame.
+  if (entering) showBlack(), Sys_WindowShowFrame(false);
   // Where the system's full screen would change the display's mode, a borderless window covers
   // the monitor instead.
   int32_t monitorW, monitorH;
   bool overMonitor = full && Sys_FullScreenAsWindow(&monitorW, &monitorH);
   SDL_Surface* surface =
       SDL_SetVideoMode(w, h, 32, SDL_SWSURFACE | (overMonitor ? SDL_NOFRAME : full ? SDL_FULLSCREEN : 0));
+  if ((leaving && overSdl2) || (entering && surface == nullptr)) Sys_WindowShowFrame(true);
   if (leaving) Sys_WindowShowAtPlace();
   if (surface == nullptr) return false;
   // The native window is known from the first mode set on; a place the game gave it holds.

@@ -164,6 +164,10 @@ void Sys_WindowRememberPlace();
 // shows, never a window on its way to its size or place.
 void Sys_WindowWithdraw();
 void Sys_WindowShowAtPlace();
+// Main thread: the window manager's frame (title bar and borders) shown or taken away, so that a
+// library that grows the window where it stands before it covers the screen grows a black
+// window, not a framed one.
+void Sys_WindowShowFrame(bool shown);
 
 // Main thread: the screensaver and the display's power saving start their wait again, as if
 // the user had touched a key; nothing before the window exists, or when the user lets the

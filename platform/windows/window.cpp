@@ -185,6 +185,7 @@ void Sys_WindowRememberPlace() {
 // The system moves and sizes a window at once, with no manager between: nothing to hide while
 // the library makes it small again, and the way back is the kept place.
 void Sys_WindowWithdraw() {}
+void Sys_WindowShowFrame(bool) {}
 void Sys_WindowShowAtPlace() { Sys_WindowKeepPlace(); }
 
 void Sys_WarpPointer(int32_t x, int32_t y) {

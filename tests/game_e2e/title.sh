@@ -175,14 +175,7 @@ wait_line "$work/frames.out" '^full$'
 xdotool key alt+Return || fail "xdotool alt+Return"
 wait_exit "$watcher" 30
 tail -n 1 "$work/frames.out"
-# sdl12-compat still grows the window where it stands for a frame or two on the way in (black,
-# but with its frame): said, not yet held.
-library=$(readlink -f "$(ldd "$BRINE_GAME" | awk '/libSDL-1.2/ {print $3}')")
-if [ -n "${BRINE_SDL_PRELOAD:-}" ] || [[ $library == *.so.1.2.* ]]; then
-  [ "$rc" = 0 ] || echo "NOT HELD on sdl12-compat: $(tail -n 1 "$work/frames.out")"
-else
-  [ "$rc" = 0 ] || fail "frames between the window and full screen: $(tail -n 1 "$work/frames.out")"
-fi
+[ "$rc" = 0 ] || fail "frames between the window and full screen: $(tail -n 1 "$work/frames.out")"
 close_within 1000 "after full screen and back at 1920 x 1080"
 echo "full screen and back: the window at its place, the pointer over its page pixel and shown, only black between"
 
