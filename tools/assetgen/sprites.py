@@ -44,9 +44,11 @@ def ramp(stops, t):
 # Lamp glass: centre, middle and rim colours, whether it is lit, and its inner mark. The three
 # ammunition states differ in lightness and on the blue-yellow axis as well as in hue, so that
 # eyes without red, green or blue cones still tell them apart; the marks say it without colour:
-# a clear glass issued, a slash through a used one, a bar across one held back.
+# a clear glass issued, a slash through a used one, a bar across one held back. The issued glass
+# leans to blue: to eyes without red cones the held-back orange shows as a dim yellow, and the
+# light the two give off would be too alike with the green alone.
 LAMPS = {
-    "green": ((225, 255, 250), (0, 215, 205), (0, 95, 110), True, None),
+    "green": ((225, 255, 250), (0, 215, 222), (0, 100, 128), True, None),
     "green_off": ((40, 44, 58), (22, 26, 36), (8, 10, 16), False, "slash"),
     "red": ((255, 235, 170), (255, 100, 10), (150, 35, 0), True, "bar"),
 }

@@ -1,8 +1,9 @@
 """How colours look to the kinds of colour vision, and how far apart they look.
 
 Dichromat vision follows Machado, Oliveira and Fernandes (2009) at full severity: one 3 x 3
-matrix per kind on linear RGB. Distances are CIEDE2000 in CIELAB under D65. Used by the
-asset check (the ammunition lights must stay apart for every kind) and by tools/vision-picture.
+matrix per kind on linear RGB. Distances are CIEDE2000 in CIELAB under D65; a patch of pixels
+counts as the mean of the light it gives (light_mean). Used by the asset check (the ammunition
+lights must stay apart for every kind) and by tools/vision-picture.
 """
 import numpy as np
 
@@ -69,7 +70,10 @@ def ciede2000(rgb1, rgb2):
     return np.sqrt((dL / sl) ** 2 + (dC / sc) ** 2 + (dH / sh) ** 2 + rt * (dC / sc) * (dH / sh))
 
 
-def opaque_mean(rgba):
-    """The mean colour of a picture's fully opaque pixels (rows x columns x RGBA, 0..255)."""
-    rgba = np.asarray(rgba, float)
-    return rgba[rgba[..., 3] == 255][:, :3].mean(axis=0)
+def light_mean(rgb, where):
+    """The colour that the pixels of rgb (rows x columns x 3 or more, sRGB 0..255) picked by the
+    mask where give off together, in sRGB. Light adds in linear RGB, not in sRGB numbers: a lamp's
+    bright core outweighs its dark rim as much as it outshines it. Encoding the mean again costs
+    nothing (seen and lab decode it exactly), and since the vision matrices work on linear RGB too,
+    how a kind of vision sees the mean is the mean of how it sees the pixels, short of clipping."""
+    return encoded(linear(np.asarray(rgb, float)[..., :3][where]).mean(axis=0))
