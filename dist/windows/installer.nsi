@@ -72,7 +72,7 @@ VIAddVersionKey ProductVersion "${VERSION}"
 VIAddVersionKey FileVersion "${VERSION}"
 VIAddVersionKey FileDescription "Brinemark ${VERSION} setup"
 VIAddVersionKey CompanyName "${PUBLISHER}"
-VIAddVersionKey LegalCopyright "2026 The Brinemark authors, MIT licence"
+VIAddVersionKey LegalCopyright "2026 The Brinemark authors. MIT licence; as built also GPL-2, see the licences folder"
 VIAddVersionKey OriginalFilename "brinemark-${VERSION}-win64-setup.exe"
 
 ; Installing for everyone writes where only an administrator may: without one, say so and stop

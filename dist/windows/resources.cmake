@@ -6,7 +6,7 @@ find_program(BRINE_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH NO_CMAKE_FIND_R
 set(resources ${CMAKE_BINARY_DIR}/windows)
 set(BRINE_VERSION_4 ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH}.0)
 set(BRINE_VERSION_COMMAS ${PROJECT_VERSION_MAJOR},${PROJECT_VERSION_MINOR},${PROJECT_VERSION_PATCH},0)
-set(BRINE_COPYRIGHT "2026 The Brinemark authors, MIT licence")
+set(BRINE_COPYRIGHT "2026 The Brinemark authors. MIT licence; as built also GPL-2, see the licences folder")
 set(BRINE_MANIFEST ${resources}/brinemark.manifest)
 set(BRINE_ICO ${resources}/brinemark.ico)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/brinemark.manifest ${BRINE_MANIFEST} @ONLY)
