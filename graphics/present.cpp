@@ -303,7 +303,8 @@ static PageRect changedWithin(const uint32_t* pixels, const PageRect& p) {
     int32_t first = p.x1, last = p.x2;
     while (first <= last && now[first] == was[first]) first++;
     if (first > last) continue;
-    while (now[last] == was[last]) last--;
+    // The game may have drawn the first difference back meanwhile: the scan stops there all the same.
+    while (last > first && now[last] == was[last]) last--;
     for (int32_t x = first; x <= last; x++) was[x] = now[x];
     changed.x1 = std::min(changed.x1, first), changed.x2 = std::max(changed.x2, last);
     changed.y1 = std::min(changed.y1, y), changed.y2 = y;
