@@ -98,11 +98,21 @@ play_from_title() {
   expect lights GGGGGGGG
 }
 
-# fire X Y USED: one shot at (X, Y), USED lights spent with it. Waits for the light to darken,
-# then for the mark and the play area back, or for a result screen; sets $outcome to miss,
-# success or failure.
+# held_back: the lights the level holds back (red, ahead of the issued ones; one more every
+# second level) in $held.
+held_back() {
+  looks lights ........ || fail "lights: $seen"
+  local row=${seen#lights }
+  row=${row%%[!R]*}
+  held=${#row}
+}
+
+# fire X Y USED: one shot at (X, Y), USED lights of the level's issued ones spent with it. Waits
+# for the light to darken, then for the mark and the play area back, or for a result screen;
+# sets $outcome to miss, success or failure.
 fire() {
-  local x=$1 y=$2 used=$3 pattern X Y
+  local x=$1 y=$2 used=$3 pattern X Y held
+  held_back
   # A pointer already there would not move, and the game would draw no sight: step aside first.
   eval "$(xdotool getmouselocation --shell 2>/dev/null | grep -E '^[XY]=')"
   if [ "$((X - gx))" = "$x" ] && [ "$((Y - gy))" = "$y" ]; then
@@ -114,7 +124,7 @@ fire() {
   # Looked at from the click on: the mark shows only while the game waits.
   expect --wait 20 --do "xdotool click 1" shot "$x" "$y"
   outcome=$seen
-  pattern=$(printf "%${used}s" "" | tr ' ' O)........
+  pattern=$(printf "%${held}s" "" | tr ' ' R)$(printf "%${used}s" "" | tr ' ' O)........
   expect --wait 10 lights "${pattern:0:8}"
 }
 
